@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace corvessa::resources {
+
+// The source-book titles of the source picker, in pinyin order.
+QStringList sourceCatalogue();
+
+// The help pages that ship with the program: their names relative to the data folder ("help/...") and contents.
+struct HelpPage {
+    QString relativePath;
+    QByteArray content;
+};
+QList<HelpPage> helpPages();
+
+} // namespace corvessa::resources

@@ -1,0 +1,205 @@
+#include "sqlite.h"
+
+#include "storeerror.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstring>
+#include <unicode/ucol.h>
+
+#define SQLITE_HAS_CODEC 1
+#include <sqlite3.h>
+
+namespace corvessa::store {
+
+namespace {
+
+// Names compare in pinyin order (ICU's "zh" collation). Names the collator calls equal are ordered by their
+// bytes, so the order is total and a query returns rows of equal-looking names in the same order every time.
+int pinyinCompare(void* context, int leftLength, const void* left, int rightLength, const void* right) {
+    auto* collator = static_cast<UCollator*>(context);
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult result = ucol_strcollUTF8(collator, static_cast<const char*>(left), leftLength,
+                                                     static_cast<const char*>(right), rightLength, &status);
+    if (U_SUCCESS(status) && result != UCOL_EQUAL)
+        return result == UCOL_LESS ? -1 : 1;
+    const int common = std::min(leftLength, rightLength);
+    if (const int bytes = std::memcmp(left, right, static_cast<size_t>(common)); bytes != 0)
+        return bytes < 0 ? -1 : 1;
+    return leftLength == rightLength ? 0 : (leftLength < rightLength ? -1 : 1);
+}
+
+void closeCollator(void* context) {
+    ucol_close(static_cast<UCollator*>(context));
+}
+
+// Column limits count UTF-16 code units, as the original engine did; SQLite's length() counts characters.
+void utf16Length(sqlite3_context* context, int, sqlite3_value** values) {
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_int(context, sqlite3_value_bytes16(values[0]) / 2);
+}
+
+QString fromUtf16(const void* text, int bytes) {
+    return QString::fromUtf16(static_cast<const char16_t*>(text), bytes / 2);
+}
+
+} // namespace
+
+QString describeSqliteError(const QString& rawMessage) {
+    static const QRegularExpression tooLong(QStringLiteral("CHECK constraint failed: (\\S+)超长"));
+    if (const auto match = tooLong.match(rawMessage); match.hasMatch())
+        return QStringLiteral("“%1”的内容太长，超出了数据库允许的长度。").arg(match.captured(1));
+    if (rawMessage.contains(QLatin1String("file is encrypted or is not a database")) ||
+        rawMessage.contains(QLatin1String("file is not a database")))
+        return QStringLiteral("数据库文件无法打开：密码不对，或文件已损坏。");
+    if (rawMessage.contains(QLatin1String("unable to open database file")))
+        return QStringLiteral("数据库文件无法打开：文件不存在或没有读写权限。");
+    if (rawMessage.contains(QLatin1String("readonly database")))
+        return QStringLiteral("数据库文件是只读的，无法保存。");
+    if (rawMessage.contains(QLatin1String("database or disk is full")))
+        return QStringLiteral("磁盘已满，无法保存。");
+    return QStringLiteral("数据库操作失败：%1").arg(rawMessage);
+}
+
+Connection::Connection(const QString& path, const QString& password, bool create) : m_path(path) {
+    const QByteArray file = QFileInfo(path).absoluteFilePath().toUtf8();
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw StoreError(QStringLiteral("%1\n(%2)").arg(describeSqliteError(message), path));
+    }
+    try {
+        const QByteArray key = password.toUtf8();
+        if (sqlite3_key(m_db, key.constData(), key.size()) != SQLITE_OK)
+            fail(QStringLiteral("key"));
+        // Larger pages than the default halve the pages a full listing decrypts.
+        exec(QStringLiteral("PRAGMA cipher_page_size = 4096"));
+
+        UErrorCode status = U_ZERO_ERROR;
+        UCollator* collator = ucol_open("zh", &status);
+        if (U_FAILURE(status))
+            throw StoreError(QStringLiteral("拼音排序规则无法加载（ICU：%1）。").arg(QString::fromLatin1(u_errorName(status))));
+        sqlite3_create_collation_v2(m_db, "PINYIN", SQLITE_UTF8, collator, pinyinCompare, closeCollator);
+        sqlite3_create_function_v2(m_db, "u16len", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, utf16Length,
+                                   nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, 2000);
+        // The first read decrypts page 1: a wrong key or a foreign file fails here, not in some later query.
+        exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        // A rollback journal keeps a closed database in one file, which the backup copies as a whole.
+        exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    } catch (...) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw;
+    }
+}
+
+Connection::~Connection() {
+    sqlite3_close_v2(m_db);
+}
+
+void Connection::exec(const QString& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = error ? QString::fromUtf8(error) : errorMessage();
+        sqlite3_free(error);
+        throw StoreError(describeSqliteError(message));
+    }
+}
+
+qint64 Connection::lastInsertRowId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int Connection::changes() const {
+    return sqlite3_changes(m_db);
+}
+
+QString Connection::errorMessage() const {
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}
+
+void Connection::fail(const QString& what) const {
+    Q_UNUSED(what);
+    throw StoreError(describeSqliteError(errorMessage()));
+}
+
+Statement::Statement(Connection& connection, const QString& sql) : m_connection(connection) {
+    if (sqlite3_prepare16_v2(connection.handle(), sql.utf16(), int(sql.size() * 2), &m_stmt, nullptr) != SQLITE_OK)
+        connection.fail(sql);
+    if (!m_stmt)
+        throw StoreError(QStringLiteral("数据库操作失败：空语句。"));
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
+
+void Statement::bind(int index, const QVariant& value) {
+    int rc;
+    if (value.isNull()) {
+        rc = sqlite3_bind_null(m_stmt, index);
+    } else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+        rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
+    } else {
+        const QString text = value.toString();
+        rc = sqlite3_bind_text16(m_stmt, index, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK)
+        m_connection.fail(QStringLiteral("bind"));
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString message = m_connection.errorMessage();
+    sqlite3_reset(m_stmt);
+    throw StoreError(describeSqliteError(message));
+}
+
+void Statement::reset() {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
+
+QString Statement::columnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QString Statement::columnDeclaredType(int column) const {
+    const char* type = sqlite3_column_decltype(m_stmt, column);
+    return type ? QString::fromUtf8(type) : QString();
+}
+
+QVariant Statement::value(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qint64>(sqlite3_column_int64(m_stmt, column));
+    default: {
+        const void* text = sqlite3_column_text16(m_stmt, column);
+        const int bytes = sqlite3_column_bytes16(m_stmt, column);
+        // An empty string is a value, not NULL: keep the two apart for the callers that test for "no value".
+        return bytes == 0 ? QVariant(QString(QLatin1String(""))) : QVariant(fromUtf16(text, bytes));
+    }
+    }
+}
+
+qint64 Statement::int64(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+} // namespace corvessa::store

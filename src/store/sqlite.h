@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace corvessa::store {
+
+class Connection;
+
+// A prepared statement that finalises itself. Values are bound and read as UTF-16 text.
+class Statement {
+public:
+    Statement(Connection& connection, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    void bind(int index, const QVariant& value); // 1-based; a null QVariant binds NULL
+    bool step();                                  // true while a row is available
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QString columnDeclaredType(int column) const; // empty for expressions
+    QVariant value(int column) const;             // null QVariant for NULL
+    qint64 int64(int column) const;
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+private:
+    Connection& m_connection;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// One open, keyed database file. The pinyin collation and the length function used by the schema are registered
+// before the first statement, because every index and check constraint of the schema refers to them.
+class Connection {
+public:
+    // Opens an existing file (never creates one unless `create` is set) and proves the key with a first read, so a
+    // wrong password or a file that is no database fails here with a readable message.
+    Connection(const QString& path, const QString& password, bool create = false);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void exec(const QString& sql);
+    qint64 lastInsertRowId() const;
+    int changes() const;
+    QString errorMessage() const;
+    [[noreturn]] void fail(const QString& what) const;
+    const QString& path() const { return m_path; }
+    sqlite3* handle() const { return m_db; }
+
+private:
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+// Text of a failed statement, translated for the user where the cause is one the user can act on.
+QString describeSqliteError(const QString& rawMessage);
+
+} // namespace corvessa::store
