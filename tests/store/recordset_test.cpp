@@ -1,0 +1,309 @@
+// The program's own SQL texts, run through the shared recordset on real (fixture) database files.
+#include "fixture.h"
+
+#include "store/codec.h"
+#include "store/connectionstring.h"
+#include "store/recordset.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
+#include "store/storeerror.h"
+
+#include <QCollator>
+#include <QFile>
+#include <QTest>
+
+using namespace corvessa::store;
+using corvessa::testsupport::FixtureDatabases;
+
+namespace {
+
+const QString kTextbook =
+    QStringLiteral("select * from[中药方剂] where [分组] ='1' and [类别] = '中药经方' order by [方名]");
+
+QString librarySearch(const QString& name, const QString& source, const QStringList& keywords, const QString& category) {
+    QStringList k = keywords;
+    while (k.size() < 5)
+        k << QString();
+    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + name + QStringLiteral("%' and [出处] like '%") +
+           source + QStringLiteral("%' and [主治] like '%") + k[0] + QStringLiteral("%'and [主治] like '%") + k[1] +
+           QStringLiteral("%'and [主治] like '%") + k[2] + QStringLiteral("%'and [主治] like '%") + k[3] +
+           QStringLiteral("%' and [主治] like '%") + k[4] + QStringLiteral("%'and [类别] = '") + category +
+           QStringLiteral("' order by [方名]");
+}
+
+QStringList column(Recordset& rs, const QString& name) {
+    QStringList values;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        values << rs.field(name).toString();
+    return values;
+}
+
+void addPersonal(Recordset& rs, const QString& connection, const QString& name, const QString& category,
+                 const QString& key) {
+    rs.setLockType(adLockOptimistic);
+    rs.setCursorLocation(adUseClient);
+    rs.open(QStringLiteral("select * from[中药方剂] "), connection);
+    rs.requery();
+    rs.addNew();
+    rs.setField(QStringLiteral("方名"), name);
+    rs.setField(QStringLiteral("出处"), QString());
+    rs.setField(QStringLiteral("主治"), QString());
+    rs.setField(QStringLiteral("内容"), scramble(name + QStringLiteral("的内容")));
+    rs.setField(QStringLiteral("类别"), category);
+    rs.setField(QStringLiteral("序号"), key);
+    rs.setField(QStringLiteral("分组"), QStringLiteral(""));
+    rs.update();
+    rs.requery();
+    rs.release();
+}
+
+} // namespace
+
+class RecordsetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void groupListReadsTheDefaultGroupsInOrder() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(QStringLiteral("select * from[分组]"), db.store().personalConnection());
+        rs.requery();
+        QCOMPARE(rs.recordCount(), 19);
+        QCOMPARE(column(rs, QStringLiteral("分组")), defaultGroups());
+        rs.release();
+    }
+
+    void searchesCountBeforeReadingAndOrderByPinyin() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        rs.open(kTextbook, db.store().libraryConnection());
+        const int textbook = rs.recordCount();
+        QCOMPARE(textbook, 10); // every third fixture formula is marked
+        QVERIFY(!rs.eof());
+
+        rs.open(librarySearch(QString(), QString(), {}, kCategoryClassic), db.store().libraryConnection());
+        QCOMPARE(rs.recordCount(), 30);
+        const QStringList names = column(rs, QStringLiteral("方名"));
+        QCollator pinyin(QLocale(QLocale::Chinese, QLocale::China));
+        QStringList sorted = names;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [&](const QString& a, const QString& b) { return pinyin.compare(a, b) < 0; });
+        QCOMPARE(names, sorted);
+        QVERIFY(names.indexOf(QStringLiteral("大柴胡汤")) < names.indexOf(QStringLiteral("小柴胡汤")));
+
+        // The same query returns the same rows in the same order: rows are found again by position.
+        rs.requery();
+        QCOMPARE(column(rs, QStringLiteral("方名")), names);
+
+        rs.open(librarySearch(QStringLiteral("柴胡"), QStringLiteral("伤寒"), {}, kCategoryClassic),
+                db.store().libraryConnection());
+        QVERIFY(rs.recordCount() >= 2);
+        for (const QString& name : column(rs, QStringLiteral("方名")))
+            QVERIFY(name.contains(QStringLiteral("柴胡")));
+
+        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [类别] = '中药功效' order by [方名]"),
+                db.store().libraryConnection());
+        QCOMPARE(rs.recordCount(), 8);
+        QVERIFY(rs.field(QStringLiteral("出处")).isNull()); // herb entries have no source
+        QVERIFY(rs.field(QStringLiteral("内容")).toString().contains(QStringLiteral("@$")));
+        rs.release();
+    }
+
+    void moveStepsToTheRowAtAPosition() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        rs.open(kTextbook, db.store().libraryConnection());
+        const QStringList names = column(rs, QStringLiteral("方名"));
+        rs.requery();
+        rs.move(4);
+        QCOMPARE(rs.field(QStringLiteral("方名")).toString(), names[4]);
+        // Content is read on demand and comes back exactly as stored.
+        QVERIFY(unscramble(rs.field(QStringLiteral("内容")).toString()).startsWith(QStringLiteral("【组成】")));
+        rs.move(int(names.size()) - 4);
+        QVERIFY(rs.eof());
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.field(QStringLiteral("方名")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.move(1));
+        rs.release();
+    }
+
+    void personalRecordsAreAddedUpdatedAndDeletedOnTheCurrentRow() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        addPersonal(rs, personal, QStringLiteral("自拟方甲"), kCategoryPersonal, QStringLiteral("261208043500"));
+        addPersonal(rs, personal, QStringLiteral("收藏方"), kCategoryFavourite, QStringLiteral("261208043500"));
+        addPersonal(rs, personal, QStringLiteral("收藏方"), kCategoryFavourite, QStringLiteral("261208043500"));
+
+        // The editor's save: find by key, overwrite the first match.
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(QStringLiteral("select * from[中药方剂] where [序号] = '261208043500'"), personal);
+        QCOMPARE(rs.recordCount(), 3);
+        rs.setField(QStringLiteral("方名"), QStringLiteral("自拟方乙"));
+        rs.setField(QStringLiteral("序号"), QStringLiteral("261208043501"));
+        rs.update();
+        rs.requery();
+        rs.release();
+
+        // Deleting by key and category removes one favourite only, even though the key is shared.
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(QStringLiteral("select * from[中药方剂] where  [序号] = '261208043500' and [类别] = '我的收藏'"), personal);
+        QCOMPARE(rs.recordCount(), 2);
+        rs.deleteCurrent();
+        rs.update();
+        rs.requery();
+        QCOMPARE(rs.recordCount(), 1);
+        rs.release();
+
+        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [分组] like '%%' and [类别] = '个人验方' "
+                               "order by [方名]"),
+                personal);
+        QCOMPARE(column(rs, QStringLiteral("方名")), QStringList{QStringLiteral("自拟方乙")});
+        QCOMPARE(column(rs, QStringLiteral("序号")), QStringList{QStringLiteral("261208043501")});
+        rs.moveFirst();
+        QCOMPARE(unscramble(rs.field(QStringLiteral("内容")).toString()), QStringLiteral("自拟方甲的内容"));
+        rs.release();
+    }
+
+    void groupTableIsReplacedWithTheDeleteStatement() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        rs.open(QStringLiteral("Delete * from[分组]"), personal);
+        QVERIFY(!rs.isOpen());
+        rs.release();
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(QStringLiteral("select * from[分组]"), personal);
+        rs.requery();
+        QCOMPARE(rs.recordCount(), 0);
+        for (const QString& group : {QStringLiteral(" 理气剂 "), QStringLiteral("补益剂"), QStringLiteral("补益剂")}) {
+            rs.addNew();
+            rs.setField(QStringLiteral("分组"), group);
+            rs.update();
+        }
+        rs.requery();
+        QCOMPARE(column(rs, QStringLiteral("分组")),
+                 (QStringList{QStringLiteral(" 理气剂 "), QStringLiteral("补益剂"), QStringLiteral("补益剂")}));
+        rs.release();
+    }
+
+    void columnLimitsAreEnforced() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(QStringLiteral("select * from[中药方剂] "), personal);
+        rs.addNew();
+        rs.setField(QStringLiteral("方名"), QString(200, QChar(0x65B9)));
+        rs.setField(QStringLiteral("分组"), QString(100, QChar(0x7EC4)));
+        rs.update(); // exactly at the limits: accepted
+
+        rs.addNew();
+        rs.setField(QStringLiteral("方名"), QString(201, QChar(0x65B9)));
+        try {
+            rs.update();
+            QFAIL("a name of 201 characters was accepted");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.message().contains(QStringLiteral("方名")), qPrintable(error.message()));
+        }
+        rs.release();
+
+        // A group of 101 to 200 characters fits table 分组 but not the 分组 column of a prescription.
+        rs.setLockType(adLockOptimistic);
+        rs.open(QStringLiteral("select * from[分组]"), personal);
+        rs.addNew();
+        rs.setField(QStringLiteral("分组"), QString(200, QChar(0x7EC4)));
+        rs.update();
+        rs.addNew();
+        rs.setField(QStringLiteral("分组"), QString(201, QChar(0x7EC4)));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
+        rs.release();
+
+        rs.setLockType(adLockOptimistic);
+        rs.open(QStringLiteral("select * from[中药方剂] "), personal);
+        rs.addNew();
+        rs.setField(QStringLiteral("分组"), QString(101, QChar(0x7EC4)));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
+        // Limits count UTF-16 units: 100 characters outside the basic plane take 200 units.
+        rs.setField(QStringLiteral("分组"), QStringLiteral("𠮷").repeated(51));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
+        rs.release();
+
+        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [分组] like '%%' and [类别] = '' "),
+                personal);
+        QCOMPARE(rs.recordCount(), 0);
+        rs.release();
+    }
+
+    void readOnlyRecordsetsRefuseWrites() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        rs.open(kTextbook, db.store().libraryConnection()); // default lock type: read-only
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.setField(QStringLiteral("方名"), QStringLiteral("x")));
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.addNew());
+        rs.release();
+        // A statement the database rejects (an unescaped quote) fails with a message, not a crash.
+        QVERIFY_THROWS_EXCEPTION(StoreError, rs.open(librarySearch(QStringLiteral("牛黄清心丸'"), QString(), {},
+                                                                    kCategoryClassic),
+                                                      db.store().libraryConnection()));
+        QVERIFY(!rs.isOpen());
+    }
+
+    void wrongPasswordAndBrokenFilesFailOnTheFirstStatement() {
+        FixtureDatabases db;
+        Connections connections;
+        const QString wrong = makeConnectionString(db.dataFolder(), kLibraryFileName, QStringLiteral("1234567"));
+        try {
+            connections.connection(wrong);
+            QFAIL("a wrong password opened the library");
+        } catch (const StoreError& error) {
+            QVERIFY(error.message().contains(QStringLiteral("密码")));
+        }
+        QVERIFY(!connections.isOpen(wrong));
+
+        const QString missing = makeConnectionString(db.dataFolder() + QStringLiteral("/无"), kLibraryFileName,
+                                                     FixtureDatabases::password());
+        QVERIFY_THROWS_EXCEPTION(StoreError, connections.connection(missing));
+
+        QFile garbled(db.dataFolder() + QStringLiteral("/garbled.dat"));
+        QVERIFY(garbled.open(QIODevice::WriteOnly));
+        garbled.write(QByteArray(8192, 'x'));
+        garbled.close();
+        Recordset rs(connections);
+        QVERIFY_THROWS_EXCEPTION(
+            StoreError, rs.open(kTextbook, makeConnectionString(db.dataFolder(), QStringLiteral("garbled.dat"),
+                                                               FixtureDatabases::password())));
+    }
+
+    void connectionsAreKeptAndTheJournalIsARollbackJournal() {
+        FixtureDatabases db;
+        Connections& connections = db.store().connections();
+        Connection& first = connections.connection(db.store().personalConnection());
+        QCOMPARE(&connections.connection(db.store().personalConnection()), &first);
+        Statement mode(first, QStringLiteral("PRAGMA journal_mode"));
+        QVERIFY(mode.step());
+        QCOMPARE(mode.value(0).toString(), QStringLiteral("delete"));
+    }
+
+    void connectionStringsParseBack() {
+        const QString s = makeConnectionString(QStringLiteral("/home/a;b/中药方剂数据库/"), kPersonalFileName,
+                                               QStringLiteral("pa;s=w"));
+        QCOMPARE(s, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/home/a;b/中药方剂数据库/个人经方数据库.dat;"
+                                   "Jet OLEDB:Database Password=pa;s=w"));
+        const ConnectionInfo info = parseConnectionString(s);
+        QCOMPARE(info.provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+        QCOMPARE(info.dataSource, QStringLiteral("/home/a;b/中药方剂数据库/个人经方数据库.dat"));
+        QCOMPARE(info.password, QStringLiteral("pa;s=w"));
+        QCOMPARE(joinPath(QStringLiteral("c:\\中药方剂数据库"), kLibraryFileName),
+                 QStringLiteral("c:\\中药方剂数据库\\中药方剂数据库S.dat"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, parseConnectionString(QStringLiteral("Provider=x;")));
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordsetTest)
+#include "recordset_test.moc"
