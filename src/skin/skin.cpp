@@ -1,0 +1,15 @@
+#include "skin.h"
+
+#include "engine.h"
+
+namespace corvessa::skin {
+
+int attachSkin(QWidget* window) {
+    if (window == nullptr) {
+        return 0;
+    }
+    ensureSetUp();
+    return attachWindow(window);
+}
+
+} // namespace corvessa::skin
