@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace corvessa::importer {
+
+// One line of a printed page as the Kanseki Repository transcribes it ("mandoku" text): the count of leading
+// full-width spaces tells header, continuation and ingredient lines apart, so it is kept beside the text.
+struct SourceLine {
+    int indent = 0;
+    QString text;   // without the indent, the line-end mark and page markers
+    QString page;   // the page marker in force, e.g. KR3e0067_WYG_100-2a
+    int number = 0; // 1-based line number in the file
+};
+
+struct SourceFile {
+    QString bookId;   // KR3e0067
+    QString title;    // from #+TITLE, traditional characters
+    QString juan;     // from #+PROPERTY: JUAN, e.g. 卷一百一 or 2
+    QString fileName; // KR3e0067_100.txt
+    std::vector<SourceLine> lines;
+};
+
+// Parses the text of one 卷 file. Blank lines are kept (empty text) because some editions separate paragraphs
+// with them. Interlinear notes are printed in two half-columns split by "/"; the split is removed, so
+// "(出聖濟/總録)" reads "(出聖濟總録)". Missing-glyph entities (&KR0123;) become "□".
+SourceFile parseMandoku(const QString& content, const QString& fileName);
+SourceFile readMandoku(const QString& path);
+
+// Appends `next` to `text` as the continuation of a wrapped line: a note split over two lines, "(各/一)" +
+// "(两半)", is joined back into one note.
+void appendWrapped(QString& text, const QString& next);
+
+} // namespace corvessa::importer
