@@ -1,12 +1,12 @@
 #include "embedded_databases.h"
 
-#define CORVESSA_EMBED(symbol, path)                                                                               \
-    asm(".section .rodata\n"                                                                                      \
-        ".balign 16\n"                                                                                            \
-        ".global " #symbol "_begin\n" #symbol "_begin:\n"                                                         \
-        ".incbin \"" path "\"\n"                                                                                  \
-        ".global " #symbol "_end\n" #symbol "_end:\n"                                                             \
-        ".byte 0\n"                                                                                               \
+#define CORVESSA_EMBED(symbol, path)                                                                         \
+    asm(".section .rodata\n"                                                                                 \
+        ".balign 16\n"                                                                                       \
+        ".global " #symbol "_begin\n" #symbol "_begin:\n"                                                    \
+        ".incbin \"" path "\"\n"                                                                             \
+        ".global " #symbol "_end\n" #symbol "_end:\n"                                                        \
+        ".byte 0\n"                                                                                          \
         ".previous\n")
 
 CORVESSA_EMBED(corvessa_library_db, CORVESSA_LIBRARY_DB_PATH);

@@ -59,9 +59,10 @@ bool placeFile(const QString& path, QByteArrayView bytes) {
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size() || !file.commit())
-        throw StartupError(QStringLiteral("无法写入数据库文件：\n%1\n\n%2").arg(QDir::toNativeSeparators(path),
-                                                                            file.errorString()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size() ||
+        !file.commit())
+        throw StartupError(QStringLiteral("无法写入数据库文件：\n%1\n\n%2")
+                               .arg(QDir::toNativeSeparators(path), file.errorString()));
     return true;
 }
 
@@ -70,14 +71,16 @@ Placement placeDatabases(const Roots& roots, QByteArrayView library, QByteArrayV
     placement.dataFolder = chooseDataFolder(roots);
     makePath(placement.dataFolder);
     if (!QFileInfo(placement.dataFolder).isDir())
-        throw StartupError(QStringLiteral("无法建立数据文件夹：\n%1").arg(QDir::toNativeSeparators(placement.dataFolder)));
+        throw StartupError(
+            QStringLiteral("无法建立数据文件夹：\n%1").arg(QDir::toNativeSeparators(placement.dataFolder)));
 
     const QString libraryPath = store::joinPath(placement.dataFolder, store::kLibraryFileName);
     const QString personalPath = store::joinPath(placement.dataFolder, store::kPersonalFileName);
     placeFile(libraryPath, library);
     placeFile(personalPath, personalTemplate);
 
-    // Saving needs the personal file and its folder (for the journal) writable; find out now, not at the first save.
+    // Saving needs the personal file and its folder (for the journal) writable; find out now, not at the
+    // first save.
     if (!QFileInfo(personalPath).isWritable() || !QFileInfo(placement.dataFolder).isWritable())
         throw StartupError(QStringLiteral("个人数据库不能写入，请检查文件和文件夹的权限：\n%1")
                                .arg(QDir::toNativeSeparators(personalPath)));
@@ -88,8 +91,10 @@ Placement placeDatabases(const Roots& roots, QByteArrayView library, QByteArrayV
     } catch (const store::StoreError& error) {
         throw StartupError(error.message());
     }
-    placement.libraryConnection = store::makeConnectionString(placement.dataFolder, store::kLibraryFileName, password);
-    placement.personalConnection = store::makeConnectionString(placement.dataFolder, store::kPersonalFileName, password);
+    placement.libraryConnection =
+        store::makeConnectionString(placement.dataFolder, store::kLibraryFileName, password);
+    placement.personalConnection =
+        store::makeConnectionString(placement.dataFolder, store::kPersonalFileName, password);
     return placement;
 }
 

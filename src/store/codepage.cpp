@@ -31,9 +31,9 @@ QByteArray toCodePage936(const QString& text) {
         return {};
     QByteArray out(ucnv_getMaxCharSize(converter.get()) * text.size() + 8, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_fromUChars(converter.get(), out.data(), int32_t(out.size()),
-                                           reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()),
-                                           &status);
+    const int32_t length =
+        ucnv_fromUChars(converter.get(), out.data(), int32_t(out.size()),
+                        reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()), &status);
     if (U_FAILURE(status))
         return {};
     out.truncate(length);
@@ -48,8 +48,9 @@ QString fromCodePage936(const QByteArray& bytes) {
         return {};
     QString out(bytes.size() * 2 + 2, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t length = ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()),
-                                         int32_t(out.size()), bytes.constData(), int32_t(bytes.size()), &status);
+    const int32_t length =
+        ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(out.data()), int32_t(out.size()),
+                      bytes.constData(), int32_t(bytes.size()), &status);
     if (U_FAILURE(status))
         return {};
     out.truncate(length);

@@ -5,8 +5,8 @@
 
 namespace corvessa::store {
 
-// Code page 936 (GBK), the byte form of the content codec and the link decoder. A character the code page cannot
-// represent becomes "?".
+// Code page 936 (GBK), the byte form of the content codec and the link decoder. A character the code page
+// cannot represent becomes "?".
 QByteArray toCodePage936(const QString& text);
 QString fromCodePage936(const QByteArray& bytes);
 

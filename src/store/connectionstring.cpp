@@ -26,7 +26,8 @@ QString makeConnectionString(const QString& folder, const QString& fileName, con
 ConnectionInfo parseConnectionString(const QString& connectionString) {
     ConnectionInfo info;
     bool haveSource = false;
-    // The password is the last part and may itself contain ';' or '=', so everything after its key belongs to it.
+    // The password is the last part and may itself contain ';' or '=', so everything after its key belongs to
+    // it.
     static const QString passwordKey = QStringLiteral("Jet OLEDB:Database Password=");
     QString head = connectionString;
     if (const qsizetype at = connectionString.indexOf(passwordKey, 0, Qt::CaseInsensitive); at >= 0) {

@@ -9,7 +9,8 @@ namespace corvessa::store {
 namespace links {
 inline constexpr const char* kPassword = "12,45,88,19,26,82,63";
 inline constexpr const char* kContentAlphabet =
-    "7,25,34,51,46,90,8,61,27,42,91,94,33,88,28,29,6,49,59,60,93,17,32,5,45,24,38,39,83,56,50,3,2,10,18,14,30,0,"
+    "7,25,34,51,46,90,8,61,27,42,91,94,33,88,28,29,6,49,59,60,93,17,32,5,45,24,38,39,83,56,50,3,2,10,18,14,"
+    "30,0,"
     "95,35,4,44,12,31,26,37,13,58,63,36,47,9,1,62,92,40,15,89,41,57,19,82";
 // The three pages open in the browser; they ship with the program and are written into the data folder.
 inline constexpr const char* kNewsPage = // advertisement line

@@ -59,26 +59,29 @@ void Recordset::open(const QString& source, const QString& connectionString) {
 }
 
 void Recordset::run() {
+    m_versionAtRun = m_connection->dataVersion();
     m_rows.clear();
     m_columns.clear();
     m_memo.clear();
     m_table.clear();
     m_position = 0;
     m_adding = false;
+    m_pendingEdits = false;
 
-    static const QRegularExpression selectAll(QStringLiteral("^\\s*select\\s+\\*\\s*(from\\s*\\[([^\\]]+)\\].*)$"),
-                                              QRegularExpression::CaseInsensitiveOption |
-                                                  QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression selectAll(
+        QStringLiteral("^\\s*select\\s+\\*\\s*(from\\s*\\[([^\\]]+)\\].*)$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const auto match = selectAll.match(m_source);
     if (match.hasMatch()) {
-        // "select *" over one table: select the row identity and every column but the memos, which are fetched
-        // by identity when read. The conditions and the order of the text stay exactly as written.
+        // "select *" over one table: select the row identity and every column but the memos, which are
+        // fetched by identity when read. The conditions and the order of the text stay exactly as written.
         m_table = match.captured(2);
         Statement info(*m_connection, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_table)));
         QStringList projection{QStringLiteral("rowid")};
         while (info.step()) {
             const QString name = info.value(1).toString();
-            const bool memo = info.value(2).toString().compare(QLatin1String("LONGTEXT"), Qt::CaseInsensitive) == 0;
+            const bool memo =
+                info.value(2).toString().compare(QLatin1String("LONGTEXT"), Qt::CaseInsensitive) == 0;
             m_columns << name;
             m_memo.push_back(memo);
             if (!memo)
@@ -88,18 +91,20 @@ void Recordset::run() {
             throw StoreError(QStringLiteral("数据库操作失败：没有表“%1”。").arg(m_table));
         Statement select(*m_connection, QStringLiteral("select ") + projection.join(QLatin1Char(',')) +
                                             QLatin1Char(' ') + match.captured(1));
+        if (m_columns.size() > 64)
+            throw StoreError(QStringLiteral("数据库操作失败：表“%1”的字段太多。").arg(m_table));
         const size_t count = size_t(m_columns.size());
+        std::uint64_t memoBits = 0;
+        for (size_t c = 0; c < count; ++c)
+            memoBits |= m_memo[c] ? (std::uint64_t(1) << c) : 0;
         while (select.step()) {
             Row row;
             row.rowid = select.int64(0);
             row.values.resize(count);
-            row.loaded.assign(count, true);
-            row.dirty.assign(count, false);
+            row.unloaded = memoBits;
             int next = 1;
             for (size_t c = 0; c < count; ++c) {
-                if (m_memo[c])
-                    row.loaded[c] = false;
-                else
+                if (!m_memo[c])
                     row.values[c] = select.value(next++);
             }
             m_rows.push_back(std::move(row));
@@ -114,8 +119,6 @@ void Recordset::run() {
         while (select.step()) {
             Row row;
             row.values.resize(size_t(count));
-            row.loaded.assign(size_t(count), true);
-            row.dirty.assign(size_t(count), false);
             for (int c = 0; c < count; ++c)
                 row.values[size_t(c)] = select.value(c);
             m_rows.push_back(std::move(row));
@@ -126,6 +129,12 @@ void Recordset::run() {
 
 void Recordset::requery() {
     requireOpen();
+    // Re-running the text on unchanged data gives the same rows in the same order; the program re-runs every
+    // search right after opening it, so keep what was just read unless something was written since.
+    if (!m_adding && !m_pendingEdits && m_connection->dataVersion() == m_versionAtRun) {
+        m_position = 0;
+        return;
+    }
     run();
 }
 
@@ -188,7 +197,7 @@ QVariant Recordset::field(const QString& column) const {
     const int index = columnIndex(column);
     const Row& row = currentRow();
     const size_t c = size_t(index);
-    if (!row.loaded[c] && row.rowid != 0) {
+    if ((row.unloaded >> c & 1) && row.rowid != 0) {
         Statement read(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
                                           .arg(quoted(m_columns[index]), quoted(m_table)));
         read.bind(1, row.rowid);
@@ -204,8 +213,9 @@ void Recordset::setField(const QString& column, const QVariant& value) {
     const size_t c = size_t(columnIndex(column));
     Row& row = currentRow();
     row.values[c] = value;
-    row.loaded[c] = true;
-    row.dirty[c] = true;
+    row.unloaded &= ~(std::uint64_t(1) << c);
+    row.dirty |= std::uint64_t(1) << c;
+    m_pendingEdits = true;
 }
 
 void Recordset::addNew() {
@@ -217,8 +227,6 @@ void Recordset::addNew() {
     const size_t count = size_t(m_columns.size());
     Row row;
     row.values.resize(count);
-    row.loaded.assign(count, true);
-    row.dirty.assign(count, false);
     m_rows.push_back(std::move(row));
     m_position = int(m_rows.size()) - 1;
     m_adding = true;
@@ -231,8 +239,8 @@ void Recordset::update() {
     Row& row = currentRow();
     QStringList names;
     std::vector<QVariant> values;
-    for (size_t c = 0; c < row.dirty.size(); ++c) {
-        if (row.dirty[c]) {
+    for (size_t c = 0; c < row.values.size(); ++c) {
+        if (row.dirty >> c & 1) {
             names << quoted(m_columns[int(c)]);
             values.push_back(row.values[c]);
         }
@@ -241,10 +249,11 @@ void Recordset::update() {
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        const QString sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                  .arg(quoted(m_table), names.join(QLatin1Char(',')),
-                                                       marks.join(QLatin1Char(',')));
+        const QString sql =
+            names.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoted(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
         Statement insert(*m_connection, sql);
         for (size_t i = 0; i < values.size(); ++i)
             insert.bind(int(i) + 1, values[i]);
@@ -262,8 +271,9 @@ void Recordset::update() {
         write.bind(i, row.rowid);
         write.step();
     }
-    row.dirty.assign(row.dirty.size(), false);
+    row.dirty = 0;
     m_adding = false;
+    m_pendingEdits = false;
 }
 
 void Recordset::deleteCurrent() {
@@ -272,7 +282,8 @@ void Recordset::deleteCurrent() {
         throw StoreError(QStringLiteral("数据库操作失败：这个记录集是只读的。"));
     Row& row = currentRow();
     if (row.rowid != 0) {
-        Statement remove(*m_connection, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
+        Statement remove(*m_connection,
+                         QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
         remove.bind(1, row.rowid);
         remove.step();
     }
@@ -283,6 +294,7 @@ void Recordset::deleteCurrent() {
 void Recordset::close() {
     m_open = false;
     m_adding = false;
+    m_pendingEdits = false;
     m_rows.clear();
     m_columns.clear();
     m_memo.clear();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
@@ -33,11 +34,12 @@ private:
 };
 
 // A client-side cursor over the result of one SQL text: open() runs the text and keeps every row, so the
-// record count is known before the first row is read. For "select * from[表] ..." the recordset also knows the
-// table and each row's identity, so update() and deleteCurrent() act on the row it stands on. Memo columns
-// (内容) are read from the database only when asked for.
+// record count is known before the first row is read. For "select * from[表] ..." the recordset also knows
+// the table and each row's identity, so update() and deleteCurrent() act on the row it stands on. Memo
+// columns (内容) are read from the database only when asked for.
 //
-// Every failure throws StoreError. Only "Delete * from[表]" is adapted to SQLite; every other text runs as given.
+// Every failure throws StoreError. Only "Delete * from[表]" is adapted to SQLite; every other text runs as
+// given.
 class Recordset {
 public:
     explicit Recordset(Connections& connections);
@@ -74,11 +76,12 @@ public:
     void release(); // closes and returns lock type and cursor location to their defaults
 
 private:
+    // Bit i of `unloaded` marks a memo value not read yet; bit i of `dirty` a value set but not yet written.
     struct Row {
         qint64 rowid = 0; // 0: not yet stored
         std::vector<QVariant> values;
-        std::vector<bool> loaded; // memo values are loaded on demand
-        std::vector<bool> dirty;
+        std::uint64_t unloaded = 0;
+        std::uint64_t dirty = 0;
     };
 
     void run();
@@ -95,12 +98,14 @@ private:
     bool m_open = false;
     QString m_source;
     QString m_connectionString;
-    QString m_table;          // empty when the rows cannot be written back
+    QString m_table; // empty when the rows cannot be written back
     QStringList m_columns;
     std::vector<bool> m_memo; // per column
     std::vector<Row> m_rows;
     int m_position = 0;
     bool m_adding = false;
+    bool m_pendingEdits = false;
+    qint64 m_versionAtRun = -1; // what the database looked like when the rows were read
 };
 
 } // namespace corvessa::store

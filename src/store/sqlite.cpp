@@ -42,10 +42,6 @@ void utf16Length(sqlite3_context* context, int, sqlite3_value** values) {
     sqlite3_result_int(context, sqlite3_value_bytes16(values[0]) / 2);
 }
 
-QString fromUtf16(const void* text, int bytes) {
-    return QString::fromUtf16(static_cast<const char16_t*>(text), bytes / 2);
-}
-
 } // namespace
 
 QString describeSqliteError(const QString& rawMessage) {
@@ -68,7 +64,8 @@ Connection::Connection(const QString& path, const QString& password, bool create
     const QByteArray file = QFileInfo(path).absoluteFilePath().toUtf8();
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
-        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        const QString message =
+            m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
         throw StoreError(QStringLiteral("%1\n(%2)").arg(describeSqliteError(message), path));
@@ -83,10 +80,11 @@ Connection::Connection(const QString& path, const QString& password, bool create
         UErrorCode status = U_ZERO_ERROR;
         UCollator* collator = ucol_open("zh", &status);
         if (U_FAILURE(status))
-            throw StoreError(QStringLiteral("拼音排序规则无法加载（ICU：%1）。").arg(QString::fromLatin1(u_errorName(status))));
+            throw StoreError(QStringLiteral("拼音排序规则无法加载（ICU：%1）。")
+                                 .arg(QString::fromLatin1(u_errorName(status))));
         sqlite3_create_collation_v2(m_db, "PINYIN", SQLITE_UTF8, collator, pinyinCompare, closeCollator);
-        sqlite3_create_function_v2(m_db, "u16len", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr, utf16Length,
-                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(m_db, "u16len", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
+                                   utf16Length, nullptr, nullptr, nullptr);
         sqlite3_busy_timeout(m_db, 2000);
         // The first read decrypts page 1: a wrong key or a foreign file fails here, not in some later query.
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
@@ -100,6 +98,7 @@ Connection::Connection(const QString& path, const QString& password, bool create
 }
 
 Connection::~Connection() {
+    m_dataVersion.reset();
     sqlite3_close_v2(m_db);
 }
 
@@ -110,6 +109,16 @@ void Connection::exec(const QString& sql) {
         sqlite3_free(error);
         throw StoreError(describeSqliteError(message));
     }
+}
+
+qint64 Connection::dataVersion() {
+    if (!m_dataVersion)
+        m_dataVersion = std::make_unique<Statement>(*this, QStringLiteral("PRAGMA data_version"));
+    m_dataVersion->reset();
+    const qint64 other = m_dataVersion->step() ? m_dataVersion->int64(0) : -1;
+    m_dataVersion->reset();
+    // data_version only sees other connections' commits; total_changes counts this connection's own writes.
+    return (other << 32) ^ sqlite3_total_changes(m_db);
 }
 
 qint64 Connection::lastInsertRowId() const {
@@ -130,7 +139,8 @@ void Connection::fail(const QString& what) const {
 }
 
 Statement::Statement(Connection& connection, const QString& sql) : m_connection(connection) {
-    if (sqlite3_prepare16_v2(connection.handle(), sql.utf16(), int(sql.size() * 2), &m_stmt, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare16_v2(connection.handle(), sql.utf16(), int(sql.size() * 2), &m_stmt, nullptr) !=
+        SQLITE_OK)
         connection.fail(sql);
     if (!m_stmt)
         throw StoreError(QStringLiteral("数据库操作失败：空语句。"));
@@ -184,16 +194,19 @@ QString Statement::columnDeclaredType(int column) const {
 }
 
 QVariant Statement::value(int column) const {
+    // Listings read hundreds of thousands of values: UTF-8 straight from the page is cheaper than asking
+    // SQLite for UTF-16, and the many empty values share one string.
+    static const QVariant empty = QVariant(QString(QLatin1String("")));
     switch (sqlite3_column_type(m_stmt, column)) {
     case SQLITE_NULL:
         return {};
     case SQLITE_INTEGER:
         return QVariant::fromValue<qint64>(sqlite3_column_int64(m_stmt, column));
     default: {
-        const void* text = sqlite3_column_text16(m_stmt, column);
-        const int bytes = sqlite3_column_bytes16(m_stmt, column);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        const int bytes = sqlite3_column_bytes(m_stmt, column);
         // An empty string is a value, not NULL: keep the two apart for the callers that test for "no value".
-        return bytes == 0 ? QVariant(QString(QLatin1String(""))) : QVariant(fromUtf16(text, bytes));
+        return bytes == 0 ? empty : QVariant(QString::fromUtf8(text, bytes));
     }
     }
 }

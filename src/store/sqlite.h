@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -19,7 +20,7 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     void bind(int index, const QVariant& value); // 1-based; a null QVariant binds NULL
-    bool step();                                  // true while a row is available
+    bool step();                                 // true while a row is available
     void reset();
 
     int columnCount() const;
@@ -34,12 +35,13 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-// One open, keyed database file. The pinyin collation and the length function used by the schema are registered
-// before the first statement, because every index and check constraint of the schema refers to them.
+// One open, keyed database file. The pinyin collation and the length function used by the schema are
+// registered before the first statement, because every index and check constraint of the schema refers to
+// them.
 class Connection {
 public:
-    // Opens an existing file (never creates one unless `create` is set) and proves the key with a first read, so a
-    // wrong password or a file that is no database fails here with a readable message.
+    // Opens an existing file (never creates one unless `create` is set) and proves the key with a first read,
+    // so a wrong password or a file that is no database fails here with a readable message.
     Connection(const QString& path, const QString& password, bool create = false);
     ~Connection();
     Connection(const Connection&) = delete;
@@ -47,6 +49,8 @@ public:
 
     void exec(const QString& sql);
     qint64 lastInsertRowId() const;
+    // Changes whenever this connection or any other writes to the file: equal values mean equal data.
+    qint64 dataVersion();
     int changes() const;
     QString errorMessage() const;
     [[noreturn]] void fail(const QString& what) const;
@@ -56,6 +60,7 @@ public:
 private:
     sqlite3* m_db = nullptr;
     QString m_path;
+    std::unique_ptr<Statement> m_dataVersion;
 };
 
 // Text of a failed statement, translated for the user where the cause is one the user can act on.

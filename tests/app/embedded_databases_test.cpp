@@ -16,14 +16,16 @@ class EmbeddedDatabasesTest : public QObject {
 private slots:
     void firstStartOpensBothDatabases() {
         QTemporaryDir dir;
-        const app::Placement placement = app::placeDatabases({dir.path(), QString(), dir.path()},
-                                                             resources::libraryDatabase(), resources::personalTemplate());
+        const app::Placement placement = app::placeDatabases(
+            {dir.path(), QString(), dir.path()}, resources::libraryDatabase(), resources::personalTemplate());
         store::Connections connections;
         store::Recordset rs(connections);
-        rs.open(QStringLiteral("select * from[中药方剂] where [分组] ='1' and [类别] = '中药经方' order by [方名]"),
+        rs.open(QStringLiteral(
+                    "select * from[中药方剂] where [分组] ='1' and [类别] = '中药经方' order by [方名]"),
                 placement.libraryConnection);
         QVERIFY(rs.recordCount() > 0);
-        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [类别] = '中药功效' order by [方名]"),
+        rs.open(QStringLiteral(
+                    "select * from[中药方剂] where [方名] like '%%' and [类别] = '中药功效' order by [方名]"),
                 placement.libraryConnection);
         QVERIFY(rs.recordCount() > 0);
         rs.open(QStringLiteral("select * from[中药方剂] "), placement.personalConnection);

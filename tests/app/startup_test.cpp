@@ -47,8 +47,10 @@ class StartupTest : public QObject {
 private slots:
     void dataFolderPrefersADriveThatListsAnything() {
         Drives drives;
-        writeFile(drives.c + QStringLiteral("/中药方剂数据库/") + kLibraryFileName, "old"); // an earlier run on c
-        QCOMPARE(chooseDataFolder(drives.roots()), drives.c + QStringLiteral("/中药方剂数据库")); // d is empty
+        writeFile(drives.c + QStringLiteral("/中药方剂数据库/") + kLibraryFileName,
+                  "old"); // an earlier run on c
+        QCOMPARE(chooseDataFolder(drives.roots()),
+                 drives.c + QStringLiteral("/中药方剂数据库")); // d is empty
 
         writeFile(drives.d + QStringLiteral("/.hidden"), "x");
         QCOMPARE(chooseDataFolder(drives.roots()), drives.c + QStringLiteral("/中药方剂数据库"));
@@ -59,7 +61,8 @@ private slots:
         const Placement placement = placeDatabases(drives.roots(), kLibraryBytes, kPersonalBytes);
         QCOMPARE(placement.dataFolder, drives.d + QStringLiteral("/中药方剂数据库"));
         QCOMPARE(readFile(placement.dataFolder + QLatin1Char('/') + kLibraryFileName), kLibraryBytes);
-        QCOMPARE(readFile(drives.c + QStringLiteral("/中药方剂数据库/") + kLibraryFileName), QByteArray("old"));
+        QCOMPARE(readFile(drives.c + QStringLiteral("/中药方剂数据库/") + kLibraryFileName),
+                 QByteArray("old"));
 
         const Roots noD{drives.c, QString(), drives.c};
         QCOMPARE(chooseDataFolder(noD), drives.c + QStringLiteral("/中药方剂数据库"));
@@ -79,7 +82,8 @@ private slots:
         QCOMPARE(readFile(folder + QLatin1Char('/') + kLibraryFileName), kLibraryBytes);
         QCOMPARE(readFile(folder + QLatin1Char('/') + kPersonalFileName), QByteArray("user data"));
 
-        // A read-only library is still present and is left alone; the other file is written again when deleted.
+        // A read-only library is still present and is left alone; the other file is written again when
+        // deleted.
         QFile::setPermissions(folder + QLatin1Char('/') + kLibraryFileName, QFile::ReadOwner);
         QFile::remove(folder + QLatin1Char('/') + kPersonalFileName);
         placement = placeDatabases(roots, QByteArray("new library"), kPersonalBytes);
@@ -97,7 +101,8 @@ private slots:
         QVERIFY(placement.personalConnection.startsWith(
             QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + placement.dataFolder +
             QStringLiteral("/个人经方数据库.dat;Jet OLEDB:Database Password=")));
-        QCOMPARE(placement.personalConnection.size() - placement.personalConnection.indexOf(QStringLiteral("Password=")),
+        QCOMPARE(placement.personalConnection.size() -
+                     placement.personalConnection.indexOf(QStringLiteral("Password=")),
                  qsizetype(QStringLiteral("Password=").size() + 7));
     }
 

@@ -1,5 +1,5 @@
-// The stored form of record texts and the obfuscated lists: both must round-trip exactly, because every record
-// of the shipped library and every saved prescription is read back through them.
+// The stored form of record texts and the obfuscated lists: both must round-trip exactly, because every
+// record of the shipped library and every saved prescription is read back through them.
 #include "store/codec.h"
 #include "store/codepage.h"
 #include "store/linkdecoder.h"
@@ -58,7 +58,8 @@ private slots:
         QCOMPARE(unscramble(QString()), QString());
         const QString stored = scramble(QStringLiteral("麻黄汤"));
         QCOMPARE(unscramble(stored.left(stored.size() - 1)), QString()); // odd length
-        // A character outside the alphabet in the high position makes the byte negative: the whole text fails.
+        // A character outside the alphabet in the high position makes the byte negative: the whole text
+        // fails.
         QString broken = stored;
         broken[1] = QLatin1Char('#');
         QCOMPARE(unscramble(broken), QString());

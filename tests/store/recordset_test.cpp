@@ -20,15 +20,16 @@ namespace {
 const QString kTextbook =
     QStringLiteral("select * from[中药方剂] where [分组] ='1' and [类别] = '中药经方' order by [方名]");
 
-QString librarySearch(const QString& name, const QString& source, const QStringList& keywords, const QString& category) {
+QString librarySearch(const QString& name, const QString& source, const QStringList& keywords,
+                      const QString& category) {
     QStringList k = keywords;
     while (k.size() < 5)
         k << QString();
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + name + QStringLiteral("%' and [出处] like '%") +
-           source + QStringLiteral("%' and [主治] like '%") + k[0] + QStringLiteral("%'and [主治] like '%") + k[1] +
-           QStringLiteral("%'and [主治] like '%") + k[2] + QStringLiteral("%'and [主治] like '%") + k[3] +
-           QStringLiteral("%' and [主治] like '%") + k[4] + QStringLiteral("%'and [类别] = '") + category +
-           QStringLiteral("' order by [方名]");
+    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + name +
+           QStringLiteral("%' and [出处] like '%") + source + QStringLiteral("%' and [主治] like '%") + k[0] +
+           QStringLiteral("%'and [主治] like '%") + k[1] + QStringLiteral("%'and [主治] like '%") + k[2] +
+           QStringLiteral("%'and [主治] like '%") + k[3] + QStringLiteral("%' and [主治] like '%") + k[4] +
+           QStringLiteral("%'and [类别] = '") + category + QStringLiteral("' order by [方名]");
 }
 
 QStringList column(Recordset& rs, const QString& name) {
@@ -103,7 +104,8 @@ private slots:
         for (const QString& name : column(rs, QStringLiteral("方名")))
             QVERIFY(name.contains(QStringLiteral("柴胡")));
 
-        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [类别] = '中药功效' order by [方名]"),
+        rs.open(QStringLiteral(
+                    "select * from[中药方剂] where [方名] like '%%' and [类别] = '中药功效' order by [方名]"),
                 db.store().libraryConnection());
         QCOMPARE(rs.recordCount(), 8);
         QVERIFY(rs.field(QStringLiteral("出处")).isNull()); // herb entries have no source
@@ -120,7 +122,8 @@ private slots:
         rs.move(4);
         QCOMPARE(rs.field(QStringLiteral("方名")).toString(), names[4]);
         // Content is read on demand and comes back exactly as stored.
-        QVERIFY(unscramble(rs.field(QStringLiteral("内容")).toString()).startsWith(QStringLiteral("【组成】")));
+        QVERIFY(
+            unscramble(rs.field(QStringLiteral("内容")).toString()).startsWith(QStringLiteral("【组成】")));
         rs.move(int(names.size()) - 4);
         QVERIFY(rs.eof());
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.field(QStringLiteral("方名")));
@@ -132,9 +135,12 @@ private slots:
         FixtureDatabases db;
         Recordset& rs = db.store().recordset();
         const QString personal = db.store().personalConnection();
-        addPersonal(rs, personal, QStringLiteral("自拟方甲"), kCategoryPersonal, QStringLiteral("261208043500"));
-        addPersonal(rs, personal, QStringLiteral("收藏方"), kCategoryFavourite, QStringLiteral("261208043500"));
-        addPersonal(rs, personal, QStringLiteral("收藏方"), kCategoryFavourite, QStringLiteral("261208043500"));
+        addPersonal(rs, personal, QStringLiteral("自拟方甲"), kCategoryPersonal,
+                    QStringLiteral("261208043500"));
+        addPersonal(rs, personal, QStringLiteral("收藏方"), kCategoryFavourite,
+                    QStringLiteral("261208043500"));
+        addPersonal(rs, personal, QStringLiteral("收藏方"), kCategoryFavourite,
+                    QStringLiteral("261208043500"));
 
         // The editor's save: find by key, overwrite the first match.
         rs.setLockType(adLockOptimistic);
@@ -150,7 +156,9 @@ private slots:
         // Deleting by key and category removes one favourite only, even though the key is shared.
         rs.setLockType(adLockOptimistic);
         rs.setCursorLocation(adUseClient);
-        rs.open(QStringLiteral("select * from[中药方剂] where  [序号] = '261208043500' and [类别] = '我的收藏'"), personal);
+        rs.open(
+            QStringLiteral("select * from[中药方剂] where  [序号] = '261208043500' and [类别] = '我的收藏'"),
+            personal);
         QCOMPARE(rs.recordCount(), 2);
         rs.deleteCurrent();
         rs.update();
@@ -158,13 +166,52 @@ private slots:
         QCOMPARE(rs.recordCount(), 1);
         rs.release();
 
-        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [分组] like '%%' and [类别] = '个人验方' "
-                               "order by [方名]"),
-                personal);
+        rs.open(
+            QStringLiteral(
+                "select * from[中药方剂] where [方名] like '%%' and [分组] like '%%' and [类别] = '个人验方' "
+                "order by [方名]"),
+            personal);
         QCOMPARE(column(rs, QStringLiteral("方名")), QStringList{QStringLiteral("自拟方乙")});
         QCOMPARE(column(rs, QStringLiteral("序号")), QStringList{QStringLiteral("261208043501")});
         rs.moveFirst();
         QCOMPARE(unscramble(rs.field(QStringLiteral("内容")).toString()), QStringLiteral("自拟方甲的内容"));
+        rs.release();
+    }
+
+    void requerySeesEveryWriteSinceTheOpen() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        const QString favourites =
+            QStringLiteral("select * from[中药方剂] where [类别] = '我的收藏' order by [方名]");
+        rs.open(favourites, personal);
+        QCOMPARE(rs.recordCount(), 0);
+
+        // A write through another connection to the same file (another window, another process)...
+        Connections other;
+        Recordset writer(other);
+        addPersonal(writer, personal, QStringLiteral("甲方"), kCategoryFavourite,
+                    QStringLiteral("261208000001"));
+        rs.requery();
+        QCOMPARE(rs.recordCount(), 1);
+
+        // ...and one through this connection.
+        addPersonal(writer, personal, QStringLiteral("乙方"), kCategoryFavourite,
+                    QStringLiteral("261208000002"));
+        Recordset second(db.store().connections());
+        addPersonal(second, personal, QStringLiteral("丙方"), kCategoryFavourite,
+                    QStringLiteral("261208000003"));
+        rs.requery();
+        QCOMPARE(column(rs, QStringLiteral("方名")),
+                 (QStringList{QStringLiteral("丙方"), QStringLiteral("甲方"), QStringLiteral("乙方")}));
+
+        // A value set but not written is dropped by a requery, as it is by a new open.
+        rs.release();
+        rs.setLockType(adLockOptimistic);
+        rs.open(favourites, personal);
+        rs.setField(QStringLiteral("方名"), QStringLiteral("未保存"));
+        rs.requery();
+        QCOMPARE(rs.field(QStringLiteral("方名")).toString(), QStringLiteral("丙方"));
         rs.release();
     }
 
@@ -180,14 +227,16 @@ private slots:
         rs.open(QStringLiteral("select * from[分组]"), personal);
         rs.requery();
         QCOMPARE(rs.recordCount(), 0);
-        for (const QString& group : {QStringLiteral(" 理气剂 "), QStringLiteral("补益剂"), QStringLiteral("补益剂")}) {
+        for (const QString& group :
+             {QStringLiteral(" 理气剂 "), QStringLiteral("补益剂"), QStringLiteral("补益剂")}) {
             rs.addNew();
             rs.setField(QStringLiteral("分组"), group);
             rs.update();
         }
         rs.requery();
-        QCOMPARE(column(rs, QStringLiteral("分组")),
-                 (QStringList{QStringLiteral(" 理气剂 "), QStringLiteral("补益剂"), QStringLiteral("补益剂")}));
+        QCOMPARE(
+            column(rs, QStringLiteral("分组")),
+            (QStringList{QStringLiteral(" 理气剂 "), QStringLiteral("补益剂"), QStringLiteral("补益剂")}));
         rs.release();
     }
 
@@ -234,7 +283,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
         rs.release();
 
-        rs.open(QStringLiteral("select * from[中药方剂] where [方名] like '%%' and [分组] like '%%' and [类别] = '' "),
+        rs.open(QStringLiteral(
+                    "select * from[中药方剂] where [方名] like '%%' and [分组] like '%%' and [类别] = '' "),
                 personal);
         QCOMPARE(rs.recordCount(), 0);
         rs.release();
@@ -248,16 +298,17 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.addNew());
         rs.release();
         // A statement the database rejects (an unescaped quote) fails with a message, not a crash.
-        QVERIFY_THROWS_EXCEPTION(StoreError, rs.open(librarySearch(QStringLiteral("牛黄清心丸'"), QString(), {},
-                                                                    kCategoryClassic),
-                                                      db.store().libraryConnection()));
+        QVERIFY_THROWS_EXCEPTION(
+            StoreError, rs.open(librarySearch(QStringLiteral("牛黄清心丸'"), QString(), {}, kCategoryClassic),
+                                db.store().libraryConnection()));
         QVERIFY(!rs.isOpen());
     }
 
     void wrongPasswordAndBrokenFilesFailOnTheFirstStatement() {
         FixtureDatabases db;
         Connections connections;
-        const QString wrong = makeConnectionString(db.dataFolder(), kLibraryFileName, QStringLiteral("1234567"));
+        const QString wrong =
+            makeConnectionString(db.dataFolder(), kLibraryFileName, QStringLiteral("1234567"));
         try {
             connections.connection(wrong);
             QFAIL("a wrong password opened the library");
@@ -266,8 +317,8 @@ private slots:
         }
         QVERIFY(!connections.isOpen(wrong));
 
-        const QString missing = makeConnectionString(db.dataFolder() + QStringLiteral("/无"), kLibraryFileName,
-                                                     FixtureDatabases::password());
+        const QString missing = makeConnectionString(db.dataFolder() + QStringLiteral("/无"),
+                                                     kLibraryFileName, FixtureDatabases::password());
         QVERIFY_THROWS_EXCEPTION(StoreError, connections.connection(missing));
 
         QFile garbled(db.dataFolder() + QStringLiteral("/garbled.dat"));
@@ -276,8 +327,9 @@ private slots:
         garbled.close();
         Recordset rs(connections);
         QVERIFY_THROWS_EXCEPTION(
-            StoreError, rs.open(kTextbook, makeConnectionString(db.dataFolder(), QStringLiteral("garbled.dat"),
-                                                               FixtureDatabases::password())));
+            StoreError,
+            rs.open(kTextbook, makeConnectionString(db.dataFolder(), QStringLiteral("garbled.dat"),
+                                                    FixtureDatabases::password())));
     }
 
     void connectionsAreKeptAndTheJournalIsARollbackJournal() {
@@ -293,8 +345,10 @@ private slots:
     void connectionStringsParseBack() {
         const QString s = makeConnectionString(QStringLiteral("/home/a;b/中药方剂数据库/"), kPersonalFileName,
                                                QStringLiteral("pa;s=w"));
-        QCOMPARE(s, QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/home/a;b/中药方剂数据库/个人经方数据库.dat;"
-                                   "Jet OLEDB:Database Password=pa;s=w"));
+        QCOMPARE(
+            s, QStringLiteral(
+                   "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/home/a;b/中药方剂数据库/个人经方数据库.dat;"
+                   "Jet OLEDB:Database Password=pa;s=w"));
         const ConnectionInfo info = parseConnectionString(s);
         QCOMPARE(info.provider, QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
         QCOMPARE(info.dataSource, QStringLiteral("/home/a;b/中药方剂数据库/个人经方数据库.dat"));

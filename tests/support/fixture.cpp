@@ -13,7 +13,8 @@ namespace corvessa::testsupport {
 
 namespace {
 
-// Building the library (scrambling, key derivation) costs time; build each input once per test process and copy.
+// Building the library (scrambling, key derivation) costs time; build each input once per test process and
+// copy.
 QString cachedLibrary(const QString& jsonl) {
     static QTemporaryDir cache;
     static QHash<QString, QString> built;
@@ -52,7 +53,8 @@ QString FixtureDatabases::password() {
 FixtureDatabases::FixtureDatabases(const QString& libraryJsonl) {
     m_dataFolder = m_dir.filePath(QStringLiteral("中药方剂数据库"));
     QDir().mkpath(m_dataFolder);
-    m_valid = QFile::copy(cachedLibrary(libraryJsonl), libraryPath()) && QFile::copy(cachedPersonal(), personalPath());
+    m_valid = QFile::copy(cachedLibrary(libraryJsonl), libraryPath()) &&
+              QFile::copy(cachedPersonal(), personalPath());
     QFile::setPermissions(libraryPath(), QFile::ReadOwner | QFile::WriteOwner);
     QFile::setPermissions(personalPath(), QFile::ReadOwner | QFile::WriteOwner);
     m_store = std::make_unique<store::Store>(

@@ -22,8 +22,7 @@ QVariant valueOf(const QJsonObject& object, const QString& key) {
 
 // Builds under a temporary name and renames at the end, so a failed or interrupted build leaves no file that
 // looks finished.
-template <typename Fill>
-void writeDatabase(const QString& path, const QString& password, Fill fill) {
+template <typename Fill> void writeDatabase(const QString& path, const QString& password, Fill fill) {
     const QString temporary = path + QStringLiteral(".part");
     QFile::remove(temporary);
     {
@@ -53,7 +52,8 @@ std::vector<LibraryRecord> readLibraryInput(const QString& path) {
         QJsonParseError error{};
         const QJsonDocument document = QJsonDocument::fromJson(line, &error);
         if (error.error != QJsonParseError::NoError || !document.isObject())
-            throw std::runtime_error(path.toStdString() + ":" + std::to_string(lineNumber) + ": not a JSON object");
+            throw std::runtime_error(path.toStdString() + ":" + std::to_string(lineNumber) +
+                                     ": not a JSON object");
         const QJsonObject o = document.object();
         records.push_back({valueOf(o, QStringLiteral("方名")), valueOf(o, QStringLiteral("出处")),
                            valueOf(o, QStringLiteral("主治")), valueOf(o, QStringLiteral("内容")),
@@ -64,18 +64,19 @@ std::vector<LibraryRecord> readLibraryInput(const QString& path) {
     return records;
 }
 
-void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>& records, const QString& password) {
+void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>& records,
+                          const QString& password) {
     writeDatabase(path, password, [&](store::Connection& connection) {
         store::createLibrarySchema(connection);
-        store::Statement insert(connection,
-                                QStringLiteral("INSERT INTO [中药方剂] ([方名],[出处],[主治],[内容],[类别],[分组],"
-                                               "[备用1],[备用2],[备用3]) VALUES (?,?,?,?,?,?,?,?,?)"));
+        store::Statement insert(
+            connection, QStringLiteral("INSERT INTO [中药方剂] ([方名],[出处],[主治],[内容],[类别],[分组],"
+                                       "[备用1],[备用2],[备用3]) VALUES (?,?,?,?,?,?,?,?,?)"));
         for (const LibraryRecord& r : records) {
             QVariant content = r.content;
             if (!content.isNull() && r.category.toString() != store::kCategoryHerb)
                 content = store::scramble(content.toString());
-            const QVariant values[] = {r.name,    r.source,   r.indications, content, r.category,
-                                       r.group,   r.spare1,   r.spare2,      r.spare3};
+            const QVariant values[] = {r.name,  r.source, r.indications, content, r.category,
+                                       r.group, r.spare1, r.spare2,      r.spare3};
             for (int i = 0; i < 9; ++i)
                 insert.bind(i + 1, values[i]);
             insert.step();
@@ -85,7 +86,8 @@ void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>&
 }
 
 void writePersonalTemplate(const QString& path, const QString& password) {
-    writeDatabase(path, password, [](store::Connection& connection) { store::createPersonalSchema(connection); });
+    writeDatabase(path, password,
+                  [](store::Connection& connection) { store::createPersonalSchema(connection); });
 }
 
 } // namespace corvessa::dbbuild

@@ -15,14 +15,16 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     try {
-        const QString password = corvessa::store::decodeLinkList(QString::fromLatin1(corvessa::store::links::kPassword));
+        const QString password =
+            corvessa::store::decodeLinkList(QString::fromLatin1(corvessa::store::links::kPassword));
         QElapsedTimer timer;
         timer.start();
         if (args.size() == 4 && args[1] == QLatin1String("library")) {
             const auto records = corvessa::dbbuild::readLibraryInput(args[2]);
             corvessa::dbbuild::writeLibraryDatabase(args[3], records, password);
             std::printf("library: %zu records, %lld bytes, %lld ms\n", records.size(),
-                        static_cast<long long>(QFileInfo(args[3]).size()), static_cast<long long>(timer.elapsed()));
+                        static_cast<long long>(QFileInfo(args[3]).size()),
+                        static_cast<long long>(timer.elapsed()));
             return 0;
         }
         if (args.size() == 3 && args[1] == QLatin1String("personal")) {
