@@ -73,6 +73,15 @@ void fadeStep(QPushButton* b) {
     setProp(b, keys::AlphaLevel, level);
 }
 
+// A button that is not shown yet has no settled size (one just put into a layout is still 640 x 480), so its
+// images are rendered when it is first shown rather than for a size it will never have.
+void renderIfShown(QPushButton* b) {
+    if (b->isVisible()) {
+        renderStates(b);
+        showAtOnce(b);
+    }
+}
+
 void applyClip(QPushButton* b) {
     if (!isSelfDrawn(b)) {
         b->setMask(roundedRegion(b->width(), b->height()));
@@ -185,12 +194,11 @@ QImage shownImage(const QPushButton* b) {
 
 void prepare(QPushButton* b) {
     setProp(b, keys::OldStyle, styleWord(b));
-    renderStates(b);
     setProp(b, keys::MouseFlag, 0);
     setProp(b, keys::TimerId, 0);
     setProp(b, keys::OldState, b->isEnabled() ? state::Normal : state::Disabled);
     setProp(b, keys::AlphaLevel, 0);
-    showAtOnce(b);
+    renderIfShown(b);
     applyClip(b);
 }
 
@@ -289,9 +297,14 @@ bool handle(QPushButton* b, QEvent* event) {
         setProp(b, keys::AlphaLevel, 0);
         return false;
     case QEvent::Resize:
-        renderStates(b);
-        showAtOnce(b);
+        renderIfShown(b);
         applyClip(b);
+        return false;
+    case QEvent::Show:
+        if (b->property(keys::RenderKey).toString() != renderKey(b)) {
+            renderStates(b);
+            showAtOnce(b);
+        }
         return false;
     case QEvent::Timer:
         if (static_cast<QTimerEvent*>(event)->timerId() == intProp(b, keys::TimerId) &&

@@ -124,6 +124,10 @@ private slots:
         QCOMPARE(intProp(command, keys::TimerId), 0);
         QVERIFY(command->property(keys::MouseFlag).isValid());
         QVERIFY(command->property(keys::OldStyle).isValid());
+        // Images are rendered once the button is shown at its laid-out size.
+        QVERIFY(!command->property(keys::stateImage(0).constData()).isValid());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         for (int s = 0; s < 4; ++s) {
             const QImage image = qvariant_cast<QImage>(command->property(keys::stateImage(s).constData()));
             QCOMPARE(image.deviceIndependentSize().toSize(), command->size());
@@ -137,7 +141,7 @@ private slots:
         }
         auto* list = form->findChild<QWidget*>("List1");
         QVERIFY(!list->property(keys::OldState).isValid());
-        detachWindow(form.get());
+        form.reset();
     }
 
     void disabledButtonStartsDisabled() {
