@@ -1,0 +1,129 @@
+#include "records.h"
+
+#include "codec.h"
+#include "schema.h"
+#include "sqlite.h"
+#include "store.h"
+#include "storeerror.h"
+
+namespace corvessa::store {
+
+namespace {
+
+// Every operation leaves the shared recordset closed and released, also when it fails half-way.
+struct ReleaseOnExit {
+    Recordset& recordset;
+    ~ReleaseOnExit() { recordset.release(); }
+};
+
+QString keyOf(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyMMddHHmmss"));
+}
+
+} // namespace
+
+QString sqlText(const QString& value) {
+    QString quoted = value;
+    return quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+std::optional<RecordFields> fetchRecordAt(Store& store, const QString& query, const QString& connection,
+                                          qint64 row) {
+    Recordset& rs = store.recordset();
+    ReleaseOnExit release{rs};
+    rs.setLockType(adLockOptimistic);
+    rs.open(query, connection);
+    rs.requery();
+    if (row < 0 || row >= rs.recordCount())
+        return std::nullopt;
+    rs.move(int(row));
+    return RecordFields{rs.field(QStringLiteral("方名")), rs.field(QStringLiteral("出处")),
+                        rs.field(QStringLiteral("主治")), rs.field(QStringLiteral("内容"))};
+}
+
+QString freshRecordKey(Store& store, const QDateTime& now) {
+    Connection& connection = store.connections().connection(store.personalConnection());
+    Statement taken(connection, QStringLiteral("SELECT 1 FROM [中药方剂] WHERE [序号] = ? LIMIT 1"));
+    QDateTime time = now;
+    for (;;) {
+        const QString key = keyOf(time);
+        taken.bind(1, key);
+        const bool used = taken.step();
+        taken.reset();
+        if (!used)
+            return key;
+        time = time.addSecs(1);
+    }
+}
+
+QString appendPersonalRecord(Store& store, const RecordFields& fields, const QString& category,
+                             const QDateTime& now) {
+    const QString key = freshRecordKey(store, now);
+    Recordset& rs = store.recordset();
+    ReleaseOnExit release{rs};
+    rs.setLockType(adLockOptimistic);
+    rs.setCursorLocation(adUseClient);
+    rs.open(QStringLiteral("select * from[中药方剂] "), store.personalConnection());
+    rs.requery();
+    rs.addNew();
+    const QString empty = QStringLiteral("");
+    rs.setField(QStringLiteral("方名"), fields.name);
+    rs.setField(QStringLiteral("出处"), fields.source);
+    rs.setField(QStringLiteral("主治"), fields.indications);
+    rs.setField(QStringLiteral("内容"), fields.storedContent);
+    rs.setField(QStringLiteral("类别"), category);
+    rs.setField(QStringLiteral("序号"), key);
+    rs.setField(QStringLiteral("备用1"), empty);
+    rs.setField(QStringLiteral("备用2"), empty);
+    rs.setField(QStringLiteral("备用3"), empty);
+    rs.setField(QStringLiteral("分组"), empty);
+    rs.update();
+    rs.requery();
+    return key;
+}
+
+bool deletePersonalRecord(Store& store, const QString& key, const QString& category) {
+    Recordset& rs = store.recordset();
+    ReleaseOnExit release{rs};
+    rs.setLockType(adLockOptimistic);
+    rs.setCursorLocation(adUseClient);
+    rs.open(QStringLiteral("select * from[中药方剂] where  [序号] = '") + sqlText(key) +
+                QStringLiteral("' and [类别] = '") + sqlText(category) + QStringLiteral("'"),
+            store.personalConnection());
+    if (rs.recordCount() < 1)
+        return false;
+    rs.deleteCurrent();
+    rs.update();
+    rs.requery();
+    return true;
+}
+
+QString savePersonalPrescription(Store& store, const QString& selectedKey, const QString& name,
+                                 const QString& group, const QString& content, const QDateTime& now) {
+    const QString key = freshRecordKey(store, now);
+    Recordset& rs = store.recordset();
+    ReleaseOnExit release{rs};
+    rs.setLockType(adLockOptimistic);
+    rs.setCursorLocation(adUseClient);
+    rs.open(QStringLiteral("select * from[中药方剂] where [序号] = '") + sqlText(selectedKey) +
+                QStringLiteral("'"),
+            store.personalConnection());
+    if (rs.recordCount() == 0)
+        rs.addNew();
+    const QString empty = QStringLiteral("");
+    rs.setField(QStringLiteral("方名"), name);
+    rs.setField(QStringLiteral("出处"), empty);
+    rs.setField(QStringLiteral("主治"), empty);
+    rs.setField(QStringLiteral("内容"), scramble(content));
+    rs.setField(QStringLiteral("类别"), kCategoryPersonal);
+    rs.setField(QStringLiteral("序号"), key);
+    rs.setField(QStringLiteral("备用1"), empty);
+    rs.setField(QStringLiteral("备用2"), empty);
+    rs.setField(QStringLiteral("备用3"), empty);
+    rs.setField(QStringLiteral("分组"), group);
+    rs.update(); // one statement: the record is written whole or not at all
+    rs.requery();
+    return key;
+}
+
+} // namespace corvessa::store
