@@ -1,0 +1,125 @@
+// The record behind a line of the result list, found by running the current query again and stepping to the
+// line's position, shown in the detail view.
+#include "detailview.h"
+
+#include "mainwindow.h"
+#include "store/codec.h"
+#include "store/recordset.h"
+#include "store/store.h"
+#include "store/storeerror.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+namespace corvessa::mainwindow {
+
+namespace detail {
+
+namespace {
+
+QString withPlainBreaks(const QString& text) {
+    QString result = text;
+    result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+} // namespace
+
+QString breakBeforeHeadings(const QString& text) {
+    QString result = text;
+    return result.replace(QStringLiteral("【"), QStringLiteral("\n【"));
+}
+
+QString tidyLineBreaks(const QString& text) {
+    QString result = withPlainBreaks(text);
+    result.replace(QStringLiteral("\n\n\n\n"), QStringLiteral("\n\n"));
+    result.replace(QStringLiteral("\n\n\n"), QStringLiteral("\n\n"));
+    return result;
+}
+
+QString prescriptionText(const QString& storedContent) {
+    return breakBeforeHeadings(withPlainBreaks(store::unscramble(storedContent)));
+}
+
+QString herbText(const QString& content, const QString& resultLine) {
+    const QString name = resultLine.mid(resultLine.indexOf(QLatin1Char(']')) + 1);
+    QString result = content;
+    return result.remove(name + QStringLiteral("@$"));
+}
+
+} // namespace detail
+
+namespace {
+
+// The columns read for the detail view; a column without a value reads as the empty text.
+struct ShownRecord {
+    QString content;
+    QString name;
+    QString group;
+    QString key;
+};
+
+QString text(const QVariant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
+
+} // namespace
+
+void MainWindow::showSelectedRecord() {
+    const QList<QListWidgetItem*> selected = m_ui.list1->selectedItems();
+    if (selected.isEmpty())
+        return; // the list was cleared or refilled; nothing is selected
+    ReportScope scope(*this);
+    m_state.selectedRow = m_ui.list1->row(selected.first());
+    const QString line = selected.first()->text();
+    const int tab = m_state.currentTab;
+    const bool personalDatabase = tab == kModeFavourites || tab == kModePersonal;
+
+    // Lines hold display text only, so the record is found by position in the same query run once more.
+    store::Recordset& records = m_store.recordset();
+    ShownRecord record;
+    bool reached = false;
+    try {
+        records.setLockType(store::adLockOptimistic);
+        records.setCursorLocation(store::adUseClient);
+        records.open(m_state.currentQuery,
+                     personalDatabase ? m_store.personalConnection() : m_store.libraryConnection());
+        records.requery();
+        // When the stored data changed since the list was filled the row may be gone: show nothing then.
+        if (m_state.selectedRow < records.recordCount()) {
+            records.move(m_state.selectedRow);
+            record.content = text(records.field(QStringLiteral("内容")));
+            if (tab == kModePersonal) {
+                record.name = text(records.field(QStringLiteral("方名")));
+                record.group = text(records.field(QStringLiteral("分组")));
+            }
+            if (personalDatabase)
+                record.key = text(records.field(QStringLiteral("序号")));
+            reached = true;
+        }
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("读取方剂失败：") + error.message());
+        reached = false;
+    }
+    records.release();
+
+    if (!reached) {
+        m_ui.text2->clear();
+        setSelectedRecordKey(QString());
+        return;
+    }
+    const QString shown =
+        tab == kModeHerbs ? detail::herbText(record.content, line) : detail::prescriptionText(record.content);
+    m_ui.text2->setPlainText(detail::tidyLineBreaks(shown));
+    if (tab == kModePersonal) {
+        m_ui.text5->setText(record.name);
+        m_ui.c1->setEditText(record.group);
+    }
+    setSelectedRecordKey(personalDatabase ? record.key : QString());
+}
+
+} // namespace corvessa::mainwindow

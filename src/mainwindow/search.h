@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <array>
+
+// The texts of the searches: query building, keyword cutting and the numbered result lines.
+namespace corvessa::mainwindow::search {
+
+constexpr int kKeywordSlots = 5;
+using KeywordSlots = std::array<QString, kKeywordSlots>;
+
+inline const QString kTextbookQuery =
+    QStringLiteral("select * from[中药方剂] where [分组] ='1' and [类别] = '中药经方' order by [方名]");
+inline const QString kEmptyInputMessage = QStringLiteral("请输入查询条件！");
+
+// Leading and trailing blanks (U+0020 only) removed.
+QString trimBlanks(const QString& text);
+// Typed text as it goes between single quotes in a query: every ' doubled, so no input ends the literal.
+QString quoted(const QString& typed);
+// Cuts the 主治 input into five keyword keywords: ",", " ", "。" and "、" count as "，"; empty parts are
+// kept.
+KeywordSlots cutKeywords(const QString& indications);
+
+// The query of the library search on tab 0 (library) or tab 1 (favourites).
+QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords);
+QString herbalQuery(const QString& name);
+QString personalQuery(const QString& name, const QString& group);
+
+// Digits of the line numbers for a list of `total` rows: 1 below 10, ..., 5 from 10,000 on.
+int numberWidth(int total);
+// "[" + the last `width` digits of the zero-filled position + "]" + name, and "[" + source + "]" when wanted.
+QString resultLine(int position, int width, const QVariant& name, const QVariant& source, bool withSource);
+
+} // namespace corvessa::mainwindow::search
