@@ -19,6 +19,16 @@ bool isProseChar(QChar c) {
     return prose.contains(c);
 }
 
+// A bare line such as 大七氣湯入川芎煎調蘇合香丸 is an instruction that names two formulas, not a header.
+bool hasInnerSuffix(const QString& name) {
+    static const QString strong = QStringLiteral("湯散丸");
+    for (qsizetype i = 1; i + 1 < name.size(); ++i) {
+        if (strong.contains(name[i]))
+            return true;
+    }
+    return false;
+}
+
 bool startsProse(QChar c) {
     static const QString openers = QStringLiteral("宜用服與以可若或後仍即此其凡皆當須亦乃則遂故蓋因次今又");
     return openers.contains(c);
@@ -120,6 +130,10 @@ std::optional<Header> parseHeader(const QString& text) {
     }
 
     if (body.startsWith(QStringLiteral("治")) || body.startsWith(QStringLiteral("療"))) {
+        // 治之…, 治法…: prose about treatment, not the title of a recipe.
+        static const QString proseSecond = QStringLiteral("之法宜以其當在此則同者亦須");
+        if (body.size() < 2 || proseSecond.contains(body[1]))
+            return std::nullopt;
         qsizetype end = 0;
         while (end < body.size() && body[end] != QLatin1Char('(') && body[end] != kSpace)
             ++end;
@@ -137,8 +151,11 @@ std::optional<Header> parseHeader(const QString& text) {
             clause.chop(1);
         if (clause.endsWith(QStringLiteral("諸")))
             return std::nullopt; // a chapter title such as 治女人帶下諸方
-        if (!name.endsWith(QStringLiteral("方")))
+        if (isSuffix(name.back()) && !name.endsWith(QStringLiteral("方"))) {
+            clause.clear(); // 治狐惑湯 is the formula's own name
+        } else if (!name.endsWith(QStringLiteral("方"))) {
             name += QStringLiteral("方");
+        }
         header.name = name;
         header.clause = clause;
         return header;
@@ -161,7 +178,7 @@ std::optional<Header> parseHeader(const QString& text) {
         const QString rest = body.mid(p);
         bool accept = false;
         if (rest.isEmpty())
-            accept = name.size() >= 3 || !notes.isEmpty();
+            accept = !notes.isEmpty() || (name.size() >= 3 && name.size() <= 8 && !hasInnerSuffix(name));
         else if (rest == QStringLiteral("方"))
             accept = true;
         else if (separated)
@@ -304,8 +321,12 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file) {
         record.ingredients = tidy(record.ingredients);
         record.usage = tidy(record.usage);
         record.body = tidy(record.body);
-        record.indications = tidy(record.indications);
+        record.indications = stripVerb(tidy(record.indications));
         if (record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty())
+            return;
+        // The acupuncture chapters list points ("穴　前頂") under the same 治… titles; they are no recipes.
+        if (record.ingredients.isEmpty() && record.usage.isEmpty() &&
+            (record.body.startsWith(QStringLiteral("穴")) || record.body.startsWith(QStringLiteral("灸"))))
             return;
         if (!record.derived) {
             lastName = record.name;
