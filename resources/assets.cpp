@@ -6,7 +6,6 @@
 
 static void initAssets() {
     Q_INIT_RESOURCE(corvessa_assets_qrc);
-    Q_INIT_RESOURCE(corvessa_catalogue_qrc);
 }
 
 namespace corvessa::resources {
@@ -20,17 +19,6 @@ QByteArray readResource(const QString& path) {
 }
 
 } // namespace
-
-QStringList sourceCatalogue() {
-    QStringList titles;
-    const QString text = QString::fromUtf8(readResource(QStringLiteral(":/corvessa/catalogue/sources.txt")));
-    for (const QString& line : text.split(QLatin1Char('\n'))) {
-        const QString title = line.trimmed();
-        if (!title.isEmpty())
-            titles << title;
-    }
-    return titles;
-}
 
 QList<HelpPage> helpPages() {
     initAssets();

@@ -6,9 +6,6 @@
 
 namespace corvessa::resources {
 
-// The source-book titles of the source picker, in pinyin order.
-QStringList sourceCatalogue();
-
 // The help pages that ship with the program: their names relative to the data folder ("help/...") and
 // contents.
 struct HelpPage {

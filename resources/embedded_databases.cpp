@@ -11,11 +11,14 @@
 
 CORVESSA_EMBED(corvessa_library_db, CORVESSA_LIBRARY_DB_PATH);
 CORVESSA_EMBED(corvessa_personal_db, CORVESSA_PERSONAL_DB_PATH);
+CORVESSA_EMBED(corvessa_catalogue, CORVESSA_CATALOGUE_PATH);
 
 extern "C" const char corvessa_library_db_begin[];
 extern "C" const char corvessa_library_db_end[];
 extern "C" const char corvessa_personal_db_begin[];
 extern "C" const char corvessa_personal_db_end[];
+extern "C" const char corvessa_catalogue_begin[];
+extern "C" const char corvessa_catalogue_end[];
 
 namespace corvessa::resources {
 
@@ -25,6 +28,18 @@ QByteArrayView libraryDatabase() {
 
 QByteArrayView personalTemplate() {
     return QByteArrayView(corvessa_personal_db_begin, corvessa_personal_db_end - corvessa_personal_db_begin);
+}
+
+QStringList sourceCatalogue() {
+    const QString text =
+        QString::fromUtf8(corvessa_catalogue_begin, corvessa_catalogue_end - corvessa_catalogue_begin);
+    QStringList titles;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        const QString title = line.trimmed();
+        if (!title.isEmpty())
+            titles << title;
+    }
+    return titles;
 }
 
 } // namespace corvessa::resources

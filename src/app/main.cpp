@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Corvessa"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvessa V2.0"));
     return corvessa::app::runProgram(corvessa::app::platformRoots(), corvessa::resources::libraryDatabase(),
-                                     corvessa::resources::personalTemplate());
+                                     corvessa::resources::personalTemplate(),
+                                     corvessa::resources::sourceCatalogue());
 }

@@ -1,6 +1,5 @@
 #include "program.h"
 
-#include "assets.h"
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
@@ -12,7 +11,8 @@
 
 namespace corvessa::app {
 
-int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView personalTemplate) {
+int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView personalTemplate,
+               const QStringList& sourceCatalogue) {
     mainwindow::installFontSubstitutions();
     mainwindow::DialogMessenger messenger;
     std::unique_ptr<store::Store> store;
@@ -32,7 +32,7 @@ int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView person
     }
     writeHelpPages(store->dataFolder());
 
-    mainwindow::MainWindow window(*store, messenger, resources::sourceCatalogue());
+    mainwindow::MainWindow window(*store, messenger, sourceCatalogue);
     window.show();
     return QApplication::exec();
 }
