@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace corvessa::mainwindow {
 
@@ -93,11 +94,29 @@ int numberWidth(int total) {
     return 5;
 }
 
+// Built in one allocation: a full listing writes tens of thousands of these lines.
 QString resultLine(int position, int width, const QVariant& name, const QVariant& source, bool withSource) {
-    const QString number = QString::number(position).rightJustified(width, QLatin1Char('0'));
-    QString line = QLatin1Char('[') + number.right(width) + QLatin1Char(']') + name.toString();
-    if (withSource)
-        line += QLatin1Char('[') + source.toString() + QLatin1Char(']');
+    width = std::clamp(width, 1, 10);
+    const QString nameText = name.toString();
+    const QString sourceText = withSource ? source.toString() : QString();
+    QString line;
+    line.reserve(width + 4 + nameText.size() + sourceText.size());
+    line += QLatin1Char('[');
+    // The last `width` digits of the zero-filled position.
+    QChar digits[10];
+    unsigned rest = unsigned(position < 0 ? 0 : position);
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = QChar(u'0' + rest % 10);
+        rest /= 10;
+    }
+    line.append(digits, width);
+    line += QLatin1Char(']');
+    line += nameText;
+    if (withSource) {
+        line += QLatin1Char('[');
+        line += sourceText;
+        line += QLatin1Char(']');
+    }
     return line;
 }
 

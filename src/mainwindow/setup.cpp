@@ -100,6 +100,11 @@ void MainWindow::loadHandler() {
         reportFailure(QStringLiteral("分组读取失败：") + error.message());
     }
     records.release();
+    // Adding to an empty box would show its first item; both boxes start with an empty text instead.
+    for (QComboBox* box : {m_ui.text6, m_ui.c1}) {
+        box->setCurrentIndex(-1);
+        box->clearEditText();
+    }
 
     textbookList();
 }

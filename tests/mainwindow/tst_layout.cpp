@@ -225,6 +225,7 @@ private slots:
             for (int i = 0; i < box->count(); ++i)
                 items << box->itemText(i);
             QCOMPARE(items, expected);
+            QVERIFY(box->currentText().isEmpty()); // filled, but nothing chosen yet
         }
     }
 
