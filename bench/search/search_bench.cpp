@@ -204,8 +204,8 @@ int main(int argc, char** argv) {
 
     std::printf("\n| measurement | median | target | note |\n|---|---|---|---|\n");
     for (const Row& row : rows)
-        std::printf("| %s | %.1f %s | %s %s | %s |\n", row.what, row.value, row.unit, row.target, row.unit,
-                    qPrintable(row.note));
+        std::printf("| %s | %.1f %s | %s%s%s | %s |\n", row.what, row.value, row.unit, row.target,
+                    *row.target ? " " : "", *row.target ? row.unit : "", qPrintable(row.note));
     for (const QString& text : messenger.shown())
         std::printf("message: %s\n", qPrintable(text));
     store.closeAll();
