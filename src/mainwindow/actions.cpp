@@ -1,6 +1,8 @@
 // The nine action buttons (Picture5): press and release painting and the one dispatcher by index.
 #include "mainwindow.h"
 
+#include "store/schema.h"
+
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -21,20 +23,41 @@ void MainWindow::releaseAction(int index) {
     runAction(index);
 }
 
-// Operations by button index (see ActionIndex). Only the search is part of the window so far; the record
-// actions, the editor's save and the group editor hang in here.
+// Operations by button index (see ActionIndex).
 void MainWindow::runAction(int index) {
     ReportScope scope(*this);
     switch (index) {
     case kActionSearch:
         attempt([this] { librarySearch(); });
         break;
+    case kActionFavourite:
+        copyShownRecord(kModeLibrary, store::kCategoryFavourite, QStringLiteral("已收藏！"));
+        break;
+    case kActionCopyFromLibrary:
+        copyShownRecord(kModeLibrary, store::kCategoryPersonal, QStringLiteral("已复制！"));
+        break;
+    case kActionDeleteFavourite:
+        deleteShownRecord(store::kCategoryFavourite);
+        break;
+    case kActionCopyFromFavourite:
+        copyShownRecord(kModeFavourites, store::kCategoryPersonal, QStringLiteral("已复制！"));
+        break;
+    case kActionSave:
+        savePersonalRecord();
+        break;
+    case kActionDeletePersonal:
+        deleteShownRecord(store::kCategoryPersonal);
+        break;
+    case kActionAdd:
+        clearEditor();
+        break;
+    case kActionEditGroups:
+        openGroupEditor();
+        break;
     default:
         break;
     }
 }
-
-void MainWindow::savePersonalRecord() {}
 
 bool MainWindow::actionEventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();

@@ -56,11 +56,12 @@ QString herbText(const QString& content, const QString& resultLine) {
 namespace {
 
 // The columns read for the detail view; a column without a value reads as the empty text.
-struct ShownRecord {
+struct ReadRecord {
     QString content;
     QString name;
     QString group;
     QString key;
+    store::RecordFields fields; // as stored, for the actions that copy the record
 };
 
 QString text(const QVariant& value) {
@@ -81,7 +82,7 @@ void MainWindow::showSelectedRecord() {
 
     // Lines hold display text only, so the record is found by position in the same query run once more.
     store::Recordset& records = m_store.recordset();
-    ShownRecord record;
+    ReadRecord record;
     bool reached = false;
     try {
         records.setLockType(store::adLockOptimistic);
@@ -92,7 +93,9 @@ void MainWindow::showSelectedRecord() {
         // When the stored data changed since the list was filled the row may be gone: show nothing then.
         if (m_state.selectedRow < records.recordCount()) {
             records.move(m_state.selectedRow);
-            record.content = text(records.field(QStringLiteral("内容")));
+            record.fields = {records.field(QStringLiteral("方名")), records.field(QStringLiteral("出处")),
+                             records.field(QStringLiteral("主治")), records.field(QStringLiteral("内容"))};
+            record.content = text(record.fields.storedContent);
             if (tab == kModePersonal) {
                 record.name = text(records.field(QStringLiteral("方名")));
                 record.group = text(records.field(QStringLiteral("分组")));
@@ -115,6 +118,7 @@ void MainWindow::showSelectedRecord() {
     const QString shown =
         tab == kModeHerbs ? detail::herbText(record.content, line) : detail::prescriptionText(record.content);
     m_ui.text2->setPlainText(detail::tidyLineBreaks(shown));
+    rememberShownRecord(record.fields);
     if (tab == kModePersonal) {
         m_ui.text5->setText(record.name);
         m_ui.c1->setEditText(record.group);

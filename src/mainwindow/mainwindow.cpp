@@ -35,6 +35,8 @@ MainWindow::MainWindow(store::Store& store, Messenger& messenger, const QStringL
     connectSearchTriggers();
     installInputFilters();
     connect(m_ui.timer1, &QTimer::timeout, this, &MainWindow::blinkAdvertisement);
+    // Whatever empties the detail view (a tab change, a delete, "添   加") also forgets the record it showed.
+    connect(m_ui.text2, &QPlainTextEdit::textChanged, this, &MainWindow::forgetShownRecordIfEmptied);
     m_ui.timer1->start();
 
     loadHandler();

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "layout.h"
+#include "store/records.h"
 
 #include <QStringList>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 namespace corvessa::store {
 class Store;
@@ -75,6 +77,13 @@ public:
     virtual void runAction(int index);
     // The save of the personal editor (hidden button Command4 and action 5).
     virtual void savePersonalRecord();
+    // Record actions (recordactions.cpp).
+    void copyShownRecord(int fromTab, const QString& category, const QString& doneText);
+    void deleteShownRecord(const QString& category);
+    void clearEditor();
+    // The group editor is another window; whoever builds both says how to open it.
+    void setGroupEditorOpener(std::function<void()> open);
+    void openGroupEditor();
 
 signals:
     // Emitted once when the window is about to close, whichever way it is closed; the exit work hangs here.
@@ -133,6 +142,17 @@ private:
 
     void openLink(const char* obfuscatedList);
     void setCaptionSelected(int tab, bool selected);
+
+    // The record the detail view shows, as read when it was shown: the actions that copy a record work on it,
+    // never on whatever row a later search put at the same position.
+    struct ShownRecord {
+        int tab = kModeLibrary;
+        store::RecordFields fields;
+    };
+    void rememberShownRecord(const store::RecordFields& fields);
+    void forgetShownRecordIfEmptied();
+    std::optional<ShownRecord> m_shownRecord;
+    std::function<void()> m_openGroupEditor;
 
     int m_reportDepth = 0;
     QString m_pendingFailure;

@@ -1,0 +1,68 @@
+// The save of the personal editor: the name box, the editor group box and the detail view become one record
+// of the user's own prescriptions.
+#include "mainwindow.h"
+
+#include "messenger.h"
+#include "store/codepage.h"
+#include "store/records.h"
+#include "store/storeerror.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace corvessa::mainwindow {
+
+namespace {
+
+// Only the ordinary blank counts here, as in the search fields.
+QString trimBlanks(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+void MainWindow::savePersonalRecord() {
+    const QString name = trimBlanks(m_ui.text5->text());
+    const QString content = m_ui.text2->toPlainText();
+    if (name.isEmpty() || trimBlanks(content).isEmpty()) {
+        m_messenger.information(this, QStringLiteral("方剂名称或方剂内容不能为空！"));
+        return;
+    }
+    const QString group = m_ui.c1->currentText();
+    // Read the key first: the search fields changed below run a search that clears it.
+    const QString key = selectedRecordKey();
+
+    // The text is stored in code page 936; say which characters it cannot keep before they are lost.
+    const QString lost = store::unrepresentableIn936(name + group + content);
+    if (!lost.isEmpty() &&
+        !m_messenger.confirm(
+            this, QStringLiteral("以下字符无法保存，保存后会变成“?”：\n%1\n\n仍然保存吗？").arg(lost)))
+        return;
+
+    QString written;
+    try {
+        written =
+            store::savePersonalPrescription(m_store, key, name, group, content, QDateTime::currentDateTime());
+    } catch (const store::StoreError& error) {
+        // Nothing was written; everything typed stays as it is.
+        m_messenger.information(this, QStringLiteral("没有保存：") + error.message());
+        return;
+    }
+
+    ReportScope scope(*this);
+    attempt([this] { m_ui.text1->setText(QString()); });
+    attempt([this, &group] { m_ui.text6->setEditText(group); });
+    attempt([this] { personalSearch(); });
+    // Hold the key of the record just written, so saving again overwrites it instead of adding a copy.
+    setSelectedRecordKey(written);
+}
+
+} // namespace corvessa::mainwindow
