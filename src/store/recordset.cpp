@@ -55,15 +55,33 @@ void Recordset::open(const QString& source, const QString& connectionString) {
         Statement(*m_connection, statement).step();
         return; // an action query leaves the recordset closed, as the original provider does
     }
-    run();
+    if (!reuseKept())
+        run();
+}
+
+bool Recordset::reuseKept() {
+    if (!m_kept)
+        return false;
+    std::unique_ptr<Kept> kept = std::move(m_kept);
+    // Any write to the file since the rows were read, through any connection, changes the version; so does a
+    // rolled-back transaction whose rows the kept result may have seen.
+    if (kept->source != m_source || kept->connectionString != m_connectionString ||
+        kept->result.version != m_connection->dataVersion())
+        return false; // dropped here, so that the new run does not hold two results at once
+    m_result = std::move(kept->result);
+    m_position = 0;
+    m_adding = false;
+    m_pendingEdits = false;
+    m_open = true;
+    return true;
 }
 
 void Recordset::run() {
-    m_versionAtRun = m_connection->dataVersion();
-    m_rows.clear();
-    m_columns.clear();
-    m_memo.clear();
-    m_table.clear();
+    m_result.version = m_connection->dataVersion();
+    m_result.rows.clear();
+    m_result.columns.clear();
+    m_result.memo.clear();
+    m_result.table.clear();
     m_position = 0;
     m_adding = false;
     m_pendingEdits = false;
@@ -75,28 +93,28 @@ void Recordset::run() {
     if (match.hasMatch()) {
         // "select *" over one table: select the row identity and every column but the memos, which are
         // fetched by identity when read. The conditions and the order of the text stay exactly as written.
-        m_table = match.captured(2);
-        Statement info(*m_connection, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_table)));
+        m_result.table = match.captured(2);
+        Statement info(*m_connection, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(m_result.table)));
         QStringList projection{QStringLiteral("rowid")};
         while (info.step()) {
             const QString name = info.value(1).toString();
             const bool memo =
                 info.value(2).toString().compare(QLatin1String("LONGTEXT"), Qt::CaseInsensitive) == 0;
-            m_columns << name;
-            m_memo.push_back(memo);
+            m_result.columns << name;
+            m_result.memo.push_back(memo);
             if (!memo)
                 projection << quoted(name);
         }
-        if (m_columns.isEmpty())
-            throw StoreError(QStringLiteral("数据库操作失败：没有表“%1”。").arg(m_table));
+        if (m_result.columns.isEmpty())
+            throw StoreError(QStringLiteral("数据库操作失败：没有表“%1”。").arg(m_result.table));
         Statement select(*m_connection, QStringLiteral("select ") + projection.join(QLatin1Char(',')) +
                                             QLatin1Char(' ') + match.captured(1));
-        if (m_columns.size() > 64)
-            throw StoreError(QStringLiteral("数据库操作失败：表“%1”的字段太多。").arg(m_table));
-        const size_t count = size_t(m_columns.size());
+        if (m_result.columns.size() > 64)
+            throw StoreError(QStringLiteral("数据库操作失败：表“%1”的字段太多。").arg(m_result.table));
+        const size_t count = size_t(m_result.columns.size());
         std::uint64_t memoBits = 0;
         for (size_t c = 0; c < count; ++c)
-            memoBits |= m_memo[c] ? (std::uint64_t(1) << c) : 0;
+            memoBits |= m_result.memo[c] ? (std::uint64_t(1) << c) : 0;
         while (select.step()) {
             Row row;
             row.rowid = select.int64(0);
@@ -104,24 +122,24 @@ void Recordset::run() {
             row.unloaded = memoBits;
             int next = 1;
             for (size_t c = 0; c < count; ++c) {
-                if (!m_memo[c])
+                if (!m_result.memo[c])
                     row.values[c] = select.value(next++);
             }
-            m_rows.push_back(std::move(row));
+            m_result.rows.push_back(std::move(row));
         }
     } else {
         Statement select(*m_connection, m_source);
         const int count = select.columnCount();
         for (int c = 0; c < count; ++c) {
-            m_columns << select.columnName(c);
-            m_memo.push_back(false);
+            m_result.columns << select.columnName(c);
+            m_result.memo.push_back(false);
         }
         while (select.step()) {
             Row row;
             row.values.resize(size_t(count));
             for (int c = 0; c < count; ++c)
                 row.values[size_t(c)] = select.value(c);
-            m_rows.push_back(std::move(row));
+            m_result.rows.push_back(std::move(row));
         }
     }
     m_open = true;
@@ -131,7 +149,7 @@ void Recordset::requery() {
     requireOpen();
     // Re-running the text on unchanged data gives the same rows in the same order; the program re-runs every
     // search right after opening it, so keep what was just read unless something was written since.
-    if (!m_adding && !m_pendingEdits && m_connection->dataVersion() == m_versionAtRun) {
+    if (!m_adding && !m_pendingEdits && m_connection->dataVersion() == m_result.version) {
         m_position = 0;
         return;
     }
@@ -145,12 +163,12 @@ void Recordset::requireOpen() const {
 
 int Recordset::recordCount() const {
     requireOpen();
-    return int(m_rows.size());
+    return int(m_result.rows.size());
 }
 
 bool Recordset::eof() const {
     requireOpen();
-    return m_position >= int(m_rows.size());
+    return m_position >= int(m_result.rows.size());
 }
 
 void Recordset::moveFirst() {
@@ -167,7 +185,7 @@ void Recordset::moveNext() {
 void Recordset::move(int rows) {
     requireOpen();
     const qint64 target = qint64(m_position) + rows;
-    if (target < 0 || target > qint64(m_rows.size()))
+    if (target < 0 || target > qint64(m_result.rows.size()))
         throw StoreError(QStringLiteral("数据库操作失败：要找的记录已不存在。"));
     m_position = int(target);
 }
@@ -175,18 +193,18 @@ void Recordset::move(int rows) {
 Recordset::Row& Recordset::currentRow() {
     if (eof())
         throw StoreError(QStringLiteral("数据库操作失败：当前没有记录。"));
-    return m_rows[size_t(m_position)];
+    return m_result.rows[size_t(m_position)];
 }
 
 const Recordset::Row& Recordset::currentRow() const {
     if (eof())
         throw StoreError(QStringLiteral("数据库操作失败：当前没有记录。"));
-    return m_rows[size_t(m_position)];
+    return m_result.rows[size_t(m_position)];
 }
 
 int Recordset::columnIndex(const QString& column) const {
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_columns[i].compare(column, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < m_result.columns.size(); ++i) {
+        if (m_result.columns[i].compare(column, Qt::CaseInsensitive) == 0)
             return i;
     }
     throw StoreError(QStringLiteral("数据库操作失败：没有字段“%1”。").arg(column));
@@ -199,7 +217,7 @@ QVariant Recordset::field(const QString& column) const {
     const size_t c = size_t(index);
     if ((row.unloaded >> c & 1) && row.rowid != 0) {
         Statement read(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                          .arg(quoted(m_columns[index]), quoted(m_table)));
+                                          .arg(quoted(m_result.columns[index]), quoted(m_result.table)));
         read.bind(1, row.rowid);
         return read.step() ? read.value(0) : QVariant();
     }
@@ -224,11 +242,11 @@ void Recordset::addNew() {
         throw StoreError(QStringLiteral("数据库操作失败：这个记录集是只读的。"));
     if (m_adding)
         update();
-    const size_t count = size_t(m_columns.size());
+    const size_t count = size_t(m_result.columns.size());
     Row row;
     row.values.resize(count);
-    m_rows.push_back(std::move(row));
-    m_position = int(m_rows.size()) - 1;
+    m_result.rows.push_back(std::move(row));
+    m_position = int(m_result.rows.size()) - 1;
     m_adding = true;
 }
 
@@ -241,7 +259,7 @@ void Recordset::update() {
     std::vector<QVariant> values;
     for (size_t c = 0; c < row.values.size(); ++c) {
         if (row.dirty >> c & 1) {
-            names << quoted(m_columns[int(c)]);
+            names << quoted(m_result.columns[int(c)]);
             values.push_back(row.values[c]);
         }
     }
@@ -249,11 +267,11 @@ void Recordset::update() {
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
-        const QString sql =
-            names.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoted(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        const QString sql = names.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_result.table))
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoted(m_result.table), names.join(QLatin1Char(',')),
+                                           marks.join(QLatin1Char(',')));
         Statement insert(*m_connection, sql);
         for (size_t i = 0; i < values.size(); ++i)
             insert.bind(int(i) + 1, values[i]);
@@ -264,7 +282,7 @@ void Recordset::update() {
         for (const QString& name : names)
             sets << name + QStringLiteral(" = ?");
         Statement write(*m_connection, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                           .arg(quoted(m_table), sets.join(QLatin1Char(','))));
+                                           .arg(quoted(m_result.table), sets.join(QLatin1Char(','))));
         int i = 1;
         for (const QVariant& value : values)
             write.bind(i++, value);
@@ -283,22 +301,26 @@ void Recordset::deleteCurrent() {
     Row& row = currentRow();
     if (row.rowid != 0) {
         Statement remove(*m_connection,
-                         QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
+                         QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_result.table)));
         remove.bind(1, row.rowid);
         remove.step();
     }
-    m_rows.erase(m_rows.begin() + m_position);
+    m_result.rows.erase(m_result.rows.begin() + m_position);
     m_adding = false;
 }
 
 void Recordset::close() {
+    if (m_open && !m_adding && !m_pendingEdits) {
+        auto kept = std::make_unique<Kept>();
+        kept->source = m_source;
+        kept->connectionString = m_connectionString;
+        kept->result = std::move(m_result);
+        m_kept = std::move(kept);
+    }
     m_open = false;
     m_adding = false;
     m_pendingEdits = false;
-    m_rows.clear();
-    m_columns.clear();
-    m_memo.clear();
-    m_table.clear();
+    m_result = Result();
     m_position = 0;
     m_connection = nullptr;
 }

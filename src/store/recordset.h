@@ -64,7 +64,7 @@ public:
     void moveNext();
     void move(int rows); // relative to the current row, as the original cursor does
 
-    const QStringList& columns() const { return m_columns; }
+    const QStringList& columns() const { return m_result.columns; }
     QVariant field(const QString& column) const; // a null QVariant for NULL
     void setField(const QString& column, const QVariant& value);
 
@@ -72,7 +72,9 @@ public:
     void update();
     void deleteCurrent();
 
-    void close();   // closes; pending changes are dropped
+    // Closes; pending changes are dropped. A result without unsaved changes is kept (only the last one) and
+    // handed back by the next open() of the same text on the same connection while the data is unchanged.
+    void close();
     void release(); // closes and returns lock type and cursor location to their defaults
 
 private:
@@ -84,12 +86,30 @@ private:
         std::uint64_t dirty = 0;
     };
 
+    // The rows one run of a text read, with what is needed to read and write them again.
+    struct Result {
+        QString table; // empty when the rows cannot be written back
+        QStringList columns;
+        std::vector<bool> memo; // per column
+        std::vector<Row> rows;
+        qint64 version = -1; // what the database looked like when the rows were read
+    };
+
+    // The last result closed without unsaved changes, kept for the next open() of the same text: the program
+    // runs a query again to show one row of a listing it has just filled.
+    struct Kept {
+        QString source;
+        QString connectionString;
+        Result result;
+    };
+
     void run();
     void requireOpen() const;
     Row& currentRow();
     const Row& currentRow() const;
     int columnIndex(const QString& column) const;
-    bool writable() const { return !m_table.isEmpty() && m_lockType != adLockReadOnly; }
+    bool writable() const { return !m_result.table.isEmpty() && m_lockType != adLockReadOnly; }
+    bool reuseKept();
 
     Connections& m_connections;
     Connection* m_connection = nullptr;
@@ -98,14 +118,11 @@ private:
     bool m_open = false;
     QString m_source;
     QString m_connectionString;
-    QString m_table; // empty when the rows cannot be written back
-    QStringList m_columns;
-    std::vector<bool> m_memo; // per column
-    std::vector<Row> m_rows;
+    Result m_result;
+    std::unique_ptr<Kept> m_kept;
     int m_position = 0;
     bool m_adding = false;
     bool m_pendingEdits = false;
-    qint64 m_versionAtRun = -1; // what the database looked like when the rows were read
 };
 
 } // namespace corvessa::store

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <atomic>
 #include <cstring>
 #include <unicode/ucol.h>
 
@@ -28,6 +29,10 @@ int pinyinCompare(void* context, int leftLength, const void* left, int rightLeng
         return bytes < 0 ? -1 : 1;
     return leftLength == rightLength ? 0 : (leftLength < rightLength ? -1 : 1);
 }
+
+// Versions are drawn from one counter for the whole process, so no two connections ever hand out the same
+// one.
+std::atomic<qint64> g_lastVersion{0};
 
 void closeCollator(void* context) {
     ucol_close(static_cast<UCollator*>(context));
@@ -86,6 +91,8 @@ Connection::Connection(const QString& path, const QString& password, bool create
         sqlite3_create_function_v2(m_db, "u16len", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
                                    utf16Length, nullptr, nullptr, nullptr);
         sqlite3_busy_timeout(m_db, 2000);
+        sqlite3_commit_hook(m_db, &Connection::onCommit, this);
+        sqlite3_rollback_hook(m_db, &Connection::onRollback, this);
         // The first read decrypts page 1: a wrong key or a foreign file fails here, not in some later query.
         exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
         // A rollback journal keeps a closed database in one file, which the backup copies as a whole.
@@ -111,14 +118,32 @@ void Connection::exec(const QString& sql) {
     }
 }
 
+int Connection::onCommit(void* self) {
+    ++static_cast<Connection*>(self)->m_endedTransactions;
+    return 0; // let the commit go ahead
+}
+
+void Connection::onRollback(void* self) {
+    ++static_cast<Connection*>(self)->m_endedTransactions;
+}
+
 qint64 Connection::dataVersion() {
     if (!m_dataVersion)
         m_dataVersion = std::make_unique<Statement>(*this, QStringLiteral("PRAGMA data_version"));
     m_dataVersion->reset();
     const qint64 other = m_dataVersion->step() ? m_dataVersion->int64(0) : -1;
     m_dataVersion->reset();
-    // data_version only sees other connections' commits; total_changes counts this connection's own writes.
-    return (other << 32) ^ sqlite3_total_changes(m_db);
+    // data_version only sees other connections' commits; total_changes counts this connection's own rows,
+    // also those written inside a transaction not yet committed. Neither moves when this connection rolls a
+    // transaction back or changes the schema, which the commit and rollback hooks count.
+    const qint64 changes = sqlite3_total_changes(m_db);
+    if (other != m_seenOther || changes != m_seenChanges || m_endedTransactions != m_seenEndedTransactions) {
+        m_seenOther = other;
+        m_seenChanges = changes;
+        m_seenEndedTransactions = m_endedTransactions;
+        m_version = ++g_lastVersion;
+    }
+    return m_version;
 }
 
 qint64 Connection::lastInsertRowId() const {
@@ -139,6 +164,7 @@ void Connection::fail(const QString& what) const {
 }
 
 Statement::Statement(Connection& connection, const QString& sql) : m_connection(connection) {
+    ++connection.m_statementsPrepared;
     if (sqlite3_prepare16_v2(connection.handle(), sql.utf16(), int(sql.size() * 2), &m_stmt, nullptr) !=
         SQLITE_OK)
         connection.fail(sql);

@@ -49,18 +49,34 @@ public:
 
     void exec(const QString& sql);
     qint64 lastInsertRowId() const;
-    // Changes whenever this connection or any other writes to the file: equal values mean equal data.
+    // Changes whenever this connection or any other writes to the file, and when this connection rolls a
+    // transaction back: equal values mean equal data. Values are unique across every connection of the
+    // process, so a value read from a connection since closed never matches one from its successor.
     qint64 dataVersion();
     int changes() const;
+    // How many statements were prepared on this connection: shows which work a caller avoided.
+    qint64 statementsPrepared() const { return m_statementsPrepared; }
     QString errorMessage() const;
     [[noreturn]] void fail(const QString& what) const;
     const QString& path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
 
 private:
+    friend class Statement;
+    static int onCommit(void* self);
+    static void onRollback(void* self);
+
     sqlite3* m_db = nullptr;
     QString m_path;
     std::unique_ptr<Statement> m_dataVersion;
+    // What dataVersion() last saw: other connections' commits, this connection's changed rows, and this
+    // connection's commits and rollbacks (which cover schema changes and undone writes).
+    qint64 m_seenOther = -1;
+    qint64 m_seenChanges = -1;
+    qint64 m_endedTransactions = 0;
+    qint64 m_seenEndedTransactions = -1;
+    qint64 m_version = 0;
+    qint64 m_statementsPrepared = 0;
 };
 
 // Text of a failed statement, translated for the user where the cause is one the user can act on.

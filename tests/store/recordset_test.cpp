@@ -215,6 +215,164 @@ private slots:
         rs.release();
     }
 
+    void anUnchangedQueryIsAnsweredFromTheKeptResult() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString library = db.store().libraryConnection();
+        const QString classic = librarySearch(QString(), QString(), {}, kCategoryClassic);
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(classic, library);
+        rs.requery();
+        const QStringList names = column(rs, QStringLiteral("方名"));
+        rs.release();
+
+        // The detail view's re-run: same text, same connection, unchanged data. Nothing is read again, and
+        // the row at a position is the row the listing showed there.
+        Connection& connection = db.store().connections().connection(library);
+        const qint64 prepared = connection.statementsPrepared();
+        rs.setLockType(adLockOptimistic);
+        rs.setCursorLocation(adUseClient);
+        rs.open(classic, library);
+        rs.requery();
+        QCOMPARE(connection.statementsPrepared(), prepared);
+        QCOMPARE(rs.recordCount(), int(names.size()));
+        QCOMPARE(rs.position(), 0);
+        rs.move(int(names.size()) - 1);
+        QCOMPARE(rs.field(QStringLiteral("方名")).toString(), names.last());
+        // The memo is still read from the file, by the row's identity.
+        QVERIFY(
+            unscramble(rs.field(QStringLiteral("内容")).toString()).startsWith(QStringLiteral("【组成】")));
+        rs.release();
+
+        // The same text on another file is another result.
+        const QString favourites =
+            QStringLiteral("select * from[中药方剂] where [类别] = '我的收藏' order by [方名]");
+        addPersonal(rs, db.store().personalConnection(), QStringLiteral("甲方"), kCategoryFavourite,
+                    QStringLiteral("261208000001"));
+        rs.open(favourites, db.store().personalConnection());
+        QCOMPARE(rs.recordCount(), 1);
+        rs.release();
+        rs.open(favourites, library);
+        QCOMPARE(rs.recordCount(), 0);
+        rs.release();
+    }
+
+    void theKeptResultIsDroppedByEveryWrite() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        const QString favourites =
+            QStringLiteral("select * from[中药方剂] where [类别] = '我的收藏' order by [方名]");
+        addPersonal(rs, personal, QStringLiteral("甲方"), kCategoryFavourite, QStringLiteral("261208000001"));
+        rs.open(favourites, personal);
+        QCOMPARE(rs.recordCount(), 1);
+        rs.release();
+
+        // A write through this very recordset, on a result that was itself taken from the kept one.
+        rs.setLockType(adLockOptimistic);
+        rs.open(favourites, personal);
+        rs.setField(QStringLiteral("方名"), QStringLiteral("乙方"));
+        rs.update();
+        rs.release();
+        rs.open(favourites, personal);
+        QCOMPARE(column(rs, QStringLiteral("方名")), QStringList{QStringLiteral("乙方")});
+        rs.release();
+
+        // A write through another recordset on the same connection.
+        Recordset second(db.store().connections());
+        addPersonal(second, personal, QStringLiteral("丙方"), kCategoryFavourite,
+                    QStringLiteral("261208000002"));
+        rs.open(favourites, personal);
+        QCOMPARE(column(rs, QStringLiteral("方名")),
+                 (QStringList{QStringLiteral("丙方"), QStringLiteral("乙方")}));
+        rs.release();
+
+        // A write through another set of connections (another window, another process).
+        Connections other;
+        Recordset writer(other);
+        addPersonal(writer, personal, QStringLiteral("丁方"), kCategoryFavourite,
+                    QStringLiteral("261208000003"));
+        rs.open(favourites, personal);
+        QCOMPARE(rs.recordCount(), 3);
+        rs.release();
+
+        // Connections closed and opened again (as around a backup) never match a result read before.
+        rs.open(favourites, personal);
+        rs.release();
+        db.store().connections().closeAll();
+        {
+            Connections third;
+            Recordset remover(third);
+            remover.setLockType(adLockOptimistic);
+            remover.open(favourites, personal);
+            remover.deleteCurrent();
+            remover.release();
+        }
+        rs.open(favourites, personal);
+        QCOMPARE(rs.recordCount(), 2);
+        rs.release();
+    }
+
+    void theKeptResultFollowsDeletesAndRollbacks() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        const QString groups = QStringLiteral("select * from[分组]");
+        rs.open(groups, personal);
+        QCOMPARE(rs.recordCount(), 19);
+        rs.release();
+        rs.open(QStringLiteral("Delete * from[分组]"), personal);
+        rs.release();
+        rs.open(groups, personal);
+        QCOMPARE(rs.recordCount(), 0);
+        rs.release();
+
+        // The group editor empties and refills the table in one transaction; a result read inside it must not
+        // outlive a rollback.
+        Connection& connection = db.store().connections().connection(personal);
+        rs.setLockType(adLockOptimistic);
+        rs.open(groups, personal);
+        rs.addNew();
+        rs.setField(QStringLiteral("分组"), QStringLiteral("补益剂"));
+        rs.update();
+        rs.release();
+        rs.open(groups, personal);
+        QCOMPARE(rs.recordCount(), 1);
+        rs.release();
+        connection.exec(QStringLiteral("BEGIN"));
+        rs.open(QStringLiteral("Delete * from[分组]"), personal);
+        rs.open(groups, personal);
+        QCOMPARE(rs.recordCount(), 0);
+        rs.release();
+        connection.exec(QStringLiteral("ROLLBACK"));
+        rs.open(groups, personal);
+        QCOMPARE(column(rs, QStringLiteral("分组")), QStringList{QStringLiteral("补益剂")});
+        rs.release();
+    }
+
+    void unsavedChangesAreNeverKept() {
+        FixtureDatabases db;
+        Recordset& rs = db.store().recordset();
+        const QString personal = db.store().personalConnection();
+        const QString groups = QStringLiteral("select * from[分组]");
+        rs.setLockType(adLockOptimistic);
+        rs.open(groups, personal);
+        rs.setField(QStringLiteral("分组"), QStringLiteral("未保存"));
+        rs.release();
+        rs.open(groups, personal);
+        QCOMPARE(rs.field(QStringLiteral("分组")).toString(), QStringLiteral("解表剂"));
+        rs.release();
+
+        rs.setLockType(adLockOptimistic);
+        rs.open(groups, personal);
+        rs.addNew();
+        rs.release();
+        rs.open(groups, personal);
+        QCOMPARE(rs.recordCount(), 19);
+        rs.release();
+    }
+
     void groupTableIsReplacedWithTheDeleteStatement() {
         FixtureDatabases db;
         Recordset& rs = db.store().recordset();
