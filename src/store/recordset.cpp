@@ -5,6 +5,8 @@
 #include "storeerror.h"
 
 #include <QRegularExpression>
+#include <cstring>
+#include <limits>
 
 namespace corvessa::store {
 
@@ -77,11 +79,8 @@ bool Recordset::reuseKept() {
 }
 
 void Recordset::run() {
+    m_result = Result();
     m_result.version = m_connection->dataVersion();
-    m_result.rows.clear();
-    m_result.columns.clear();
-    m_result.memo.clear();
-    m_result.table.clear();
     m_position = 0;
     m_adding = false;
     m_pendingEdits = false;
@@ -90,6 +89,8 @@ void Recordset::run() {
         QStringLiteral("^\\s*select\\s+\\*\\s*(from\\s*\\[([^\\]]+)\\].*)$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const auto match = selectAll.match(m_source);
+    std::unique_ptr<Statement> select;
+    int first = 0; // the statement's first value column
     if (match.hasMatch()) {
         // "select *" over one table: select the row identity and every column but the memos, which are
         // fetched by identity when read. The conditions and the order of the text stay exactly as written.
@@ -107,42 +108,64 @@ void Recordset::run() {
         }
         if (m_result.columns.isEmpty())
             throw StoreError(QStringLiteral("数据库操作失败：没有表“%1”。").arg(m_result.table));
-        Statement select(*m_connection, QStringLiteral("select ") + projection.join(QLatin1Char(',')) +
-                                            QLatin1Char(' ') + match.captured(1));
         if (m_result.columns.size() > 64)
             throw StoreError(QStringLiteral("数据库操作失败：表“%1”的字段太多。").arg(m_result.table));
-        const size_t count = size_t(m_result.columns.size());
-        std::uint64_t memoBits = 0;
-        for (size_t c = 0; c < count; ++c)
-            memoBits |= m_result.memo[c] ? (std::uint64_t(1) << c) : 0;
-        while (select.step()) {
-            Row row;
-            row.rowid = select.int64(0);
-            row.values.resize(count);
-            row.unloaded = memoBits;
-            int next = 1;
-            for (size_t c = 0; c < count; ++c) {
-                if (!m_result.memo[c])
-                    row.values[c] = select.value(next++);
-            }
-            m_result.rows.push_back(std::move(row));
-        }
+        select = std::make_unique<Statement>(*m_connection, QStringLiteral("select ") +
+                                                                projection.join(QLatin1Char(',')) +
+                                                                QLatin1Char(' ') + match.captured(1));
+        first = 1;
     } else {
-        Statement select(*m_connection, m_source);
-        const int count = select.columnCount();
-        for (int c = 0; c < count; ++c) {
-            m_result.columns << select.columnName(c);
+        select = std::make_unique<Statement>(*m_connection, m_source);
+        for (int c = 0; c < select->columnCount(); ++c) {
+            m_result.columns << select->columnName(c);
             m_result.memo.push_back(false);
         }
-        while (select.step()) {
-            Row row;
-            row.values.resize(size_t(count));
-            for (int c = 0; c < count; ++c)
-                row.values[size_t(c)] = select.value(c);
-            m_result.rows.push_back(std::move(row));
+    }
+
+    const size_t count = size_t(m_result.columns.size());
+    while (select->step()) {
+        if (m_result.rowids.size() >= std::numeric_limits<std::uint32_t>::max())
+            throw StoreError(QStringLiteral("查询结果太大，无法全部读入。"));
+        m_result.rowids.push_back(first ? select->int64(0) : 0);
+        int next = first;
+        for (size_t c = 0; c < count; ++c) {
+            if (m_result.memo[c]) {
+                appendCell(Unloaded, {});
+                continue;
+            }
+            const int column = next++;
+            switch (select->kind(column)) {
+            case Statement::Kind::Null:
+                appendCell(Null, {});
+                break;
+            case Statement::Kind::Integer: {
+                const qint64 value = select->int64(column);
+                appendCell(Integer, std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+                break;
+            }
+            case Statement::Kind::Text:
+                appendCell(Text, select->utf8(column));
+                break;
+            }
         }
     }
+    m_result.order.resize(m_result.rowids.size());
+    for (size_t i = 0; i < m_result.order.size(); ++i)
+        m_result.order[i] = std::uint32_t(i);
     m_open = true;
+}
+
+void Recordset::appendCell(CellKind kind, std::string_view bytes) {
+    std::vector<char>& buffer = m_result.bytes;
+    if (bytes.size() >= (size_t(1) << 30) ||
+        buffer.size() + bytes.size() > std::numeric_limits<std::uint32_t>::max())
+        throw StoreError(QStringLiteral("查询结果太大，无法全部读入。"));
+    Cell cell;
+    cell.offset = std::uint32_t(buffer.size());
+    cell.length = std::uint32_t(bytes.size());
+    cell.kind = kind;
+    buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+    m_result.cells.push_back(cell);
 }
 
 void Recordset::requery() {
@@ -163,12 +186,12 @@ void Recordset::requireOpen() const {
 
 int Recordset::recordCount() const {
     requireOpen();
-    return int(m_result.rows.size());
+    return int(m_result.order.size());
 }
 
 bool Recordset::eof() const {
     requireOpen();
-    return m_position >= int(m_result.rows.size());
+    return m_position >= int(m_result.order.size());
 }
 
 void Recordset::moveFirst() {
@@ -185,54 +208,79 @@ void Recordset::moveNext() {
 void Recordset::move(int rows) {
     requireOpen();
     const qint64 target = qint64(m_position) + rows;
-    if (target < 0 || target > qint64(m_result.rows.size()))
+    if (target < 0 || target > qint64(m_result.order.size()))
         throw StoreError(QStringLiteral("数据库操作失败：要找的记录已不存在。"));
     m_position = int(target);
 }
 
-Recordset::Row& Recordset::currentRow() {
+std::uint32_t Recordset::currentRow() const {
     if (eof())
         throw StoreError(QStringLiteral("数据库操作失败：当前没有记录。"));
-    return m_result.rows[size_t(m_position)];
-}
-
-const Recordset::Row& Recordset::currentRow() const {
-    if (eof())
-        throw StoreError(QStringLiteral("数据库操作失败：当前没有记录。"));
-    return m_result.rows[size_t(m_position)];
+    return m_result.order[size_t(m_position)];
 }
 
 int Recordset::columnIndex(const QString& column) const {
-    for (int i = 0; i < m_result.columns.size(); ++i) {
-        if (m_result.columns[i].compare(column, Qt::CaseInsensitive) == 0)
+    // Callers name columns as the schema spells them: an exact match first spares the case-folding compare.
+    const QStringList& columns = m_result.columns;
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i] == column)
+            return i;
+    }
+    for (int i = 0; i < columns.size(); ++i) {
+        if (columns[i].compare(column, Qt::CaseInsensitive) == 0)
             return i;
     }
     throw StoreError(QStringLiteral("数据库操作失败：没有字段“%1”。").arg(column));
 }
 
+QVariant Recordset::cellValue(std::uint32_t row, int column) const {
+    if (!m_result.edits.empty()) {
+        if (const auto it = m_result.edits.find(row);
+            it != m_result.edits.end() && (it->second.set >> column & 1))
+            return it->second.values[size_t(column)];
+    }
+    const Cell cell = m_result.cells[size_t(row) * size_t(m_result.columns.size()) + size_t(column)];
+    const char* bytes = m_result.bytes.data() + cell.offset;
+    switch (cell.kind) {
+    case Text:
+        // An empty string is a value, not NULL: keep the two apart for the callers that test for "no value".
+        static const QString empty = QString(QLatin1String(""));
+        return QVariant(cell.length == 0 ? empty : QString::fromUtf8(bytes, qsizetype(cell.length)));
+    case Integer: {
+        qint64 value;
+        std::memcpy(&value, bytes, sizeof value);
+        return QVariant::fromValue<qint64>(value);
+    }
+    case Unloaded: {
+        const qint64 rowid = m_result.rowids[row];
+        if (rowid == 0)
+            return {};
+        Statement read(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                          .arg(quoted(m_result.columns[column]), quoted(m_result.table)));
+        read.bind(1, rowid);
+        return read.step() ? read.value(0) : QVariant();
+    }
+    default:
+        return {};
+    }
+}
+
 QVariant Recordset::field(const QString& column) const {
     requireOpen();
     const int index = columnIndex(column);
-    const Row& row = currentRow();
-    const size_t c = size_t(index);
-    if ((row.unloaded >> c & 1) && row.rowid != 0) {
-        Statement read(*m_connection, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                          .arg(quoted(m_result.columns[index]), quoted(m_result.table)));
-        read.bind(1, row.rowid);
-        return read.step() ? read.value(0) : QVariant();
-    }
-    return row.values[c];
+    return cellValue(currentRow(), index);
 }
 
 void Recordset::setField(const QString& column, const QVariant& value) {
     requireOpen();
     if (!writable())
         throw StoreError(QStringLiteral("数据库操作失败：这个记录集是只读的。"));
-    const size_t c = size_t(columnIndex(column));
-    Row& row = currentRow();
-    row.values[c] = value;
-    row.unloaded &= ~(std::uint64_t(1) << c);
-    row.dirty |= std::uint64_t(1) << c;
+    const int c = columnIndex(column);
+    Edits& edits = m_result.edits[currentRow()];
+    edits.values.resize(size_t(m_result.columns.size()));
+    edits.values[size_t(c)] = value;
+    edits.set |= std::uint64_t(1) << c;
+    edits.dirty |= std::uint64_t(1) << c;
     m_pendingEdits = true;
 }
 
@@ -242,11 +290,14 @@ void Recordset::addNew() {
         throw StoreError(QStringLiteral("数据库操作失败：这个记录集是只读的。"));
     if (m_adding)
         update();
-    const size_t count = size_t(m_result.columns.size());
-    Row row;
-    row.values.resize(count);
-    m_result.rows.push_back(std::move(row));
-    m_position = int(m_result.rows.size()) - 1;
+    if (m_result.rowids.size() >= std::numeric_limits<std::uint32_t>::max())
+        throw StoreError(QStringLiteral("查询结果太大，无法全部读入。"));
+    const std::uint32_t row = std::uint32_t(m_result.rowids.size());
+    m_result.rowids.push_back(0);
+    for (qsizetype c = 0; c < m_result.columns.size(); ++c)
+        appendCell(Null, {});
+    m_result.order.push_back(row);
+    m_position = int(m_result.order.size()) - 1;
     m_adding = true;
 }
 
@@ -254,16 +305,20 @@ void Recordset::update() {
     requireOpen();
     if (eof())
         return;
-    Row& row = currentRow();
+    const std::uint32_t row = currentRow();
     QStringList names;
     std::vector<QVariant> values;
-    for (size_t c = 0; c < row.values.size(); ++c) {
-        if (row.dirty >> c & 1) {
-            names << quoted(m_result.columns[int(c)]);
-            values.push_back(row.values[c]);
+    const auto edited = m_result.edits.find(row);
+    if (edited != m_result.edits.end()) {
+        for (qsizetype c = 0; c < m_result.columns.size(); ++c) {
+            if (edited->second.dirty >> c & 1) {
+                names << quoted(m_result.columns[c]);
+                values.push_back(edited->second.values[size_t(c)]);
+            }
         }
     }
-    if (row.rowid == 0) {
+    qint64& rowid = m_result.rowids[row];
+    if (rowid == 0) {
         QStringList marks;
         for (qsizetype i = 0; i < names.size(); ++i)
             marks << QStringLiteral("?");
@@ -276,7 +331,7 @@ void Recordset::update() {
         for (size_t i = 0; i < values.size(); ++i)
             insert.bind(int(i) + 1, values[i]);
         insert.step();
-        row.rowid = m_connection->lastInsertRowId();
+        rowid = m_connection->lastInsertRowId();
     } else if (!names.isEmpty()) {
         QStringList sets;
         for (const QString& name : names)
@@ -286,10 +341,11 @@ void Recordset::update() {
         int i = 1;
         for (const QVariant& value : values)
             write.bind(i++, value);
-        write.bind(i, row.rowid);
+        write.bind(i, rowid);
         write.step();
     }
-    row.dirty = 0;
+    if (edited != m_result.edits.end())
+        edited->second.dirty = 0;
     m_adding = false;
     m_pendingEdits = false;
 }
@@ -298,14 +354,16 @@ void Recordset::deleteCurrent() {
     requireOpen();
     if (!writable())
         throw StoreError(QStringLiteral("数据库操作失败：这个记录集是只读的。"));
-    Row& row = currentRow();
-    if (row.rowid != 0) {
+    const std::uint32_t row = currentRow();
+    if (const qint64 rowid = m_result.rowids[row]; rowid != 0) {
         Statement remove(*m_connection,
                          QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_result.table)));
-        remove.bind(1, row.rowid);
+        remove.bind(1, rowid);
         remove.step();
     }
-    m_result.rows.erase(m_result.rows.begin() + m_position);
+    // The row's values stay in the buffers, unreachable, until the result is dropped.
+    m_result.order.erase(m_result.order.begin() + m_position);
+    m_result.edits.erase(row);
     m_adding = false;
 }
 

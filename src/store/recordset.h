@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvessa::store {
@@ -78,20 +80,32 @@ public:
     void release(); // closes and returns lock type and cursor location to their defaults
 
 private:
-    // Bit i of `unloaded` marks a memo value not read yet; bit i of `dirty` a value set but not yet written.
-    struct Row {
-        qint64 rowid = 0; // 0: not yet stored
-        std::vector<QVariant> values;
-        std::uint64_t unloaded = 0;
+    // A listing reads hundreds of thousands of values and shows two of them per row: values stay as SQLite's
+    // UTF-8 bytes, back to back in one buffer per result, and become QStrings only when field() reads them.
+    enum CellKind : std::uint32_t { Null, Text, Integer, Unloaded }; // Unloaded: a memo not read yet
+    struct Cell {
+        std::uint32_t offset = 0; // into Result::bytes (text and integers)
+        std::uint32_t length : 30 = 0;
+        std::uint32_t kind : 2 = Null;
+    };
+    // Values set on a stored row: bit i of `set` marks values[i] as the value of column i, bit i of `dirty` a
+    // value not yet written.
+    struct Edits {
+        std::uint64_t set = 0;
         std::uint64_t dirty = 0;
+        std::vector<QVariant> values;
     };
 
     // The rows one run of a text read, with what is needed to read and write them again.
     struct Result {
         QString table; // empty when the rows cannot be written back
         QStringList columns;
-        std::vector<bool> memo; // per column
-        std::vector<Row> rows;
+        std::vector<bool> memo;                         // per column
+        std::vector<char> bytes;                        // every text and integer value read
+        std::vector<Cell> cells;                        // stored rows × columns
+        std::vector<qint64> rowids;                     // per stored row; 0: not in the table yet
+        std::vector<std::uint32_t> order;               // per position, the stored row there
+        std::unordered_map<std::uint32_t, Edits> edits; // per stored row; usually empty
         qint64 version = -1; // what the database looked like when the rows were read
     };
 
@@ -105,8 +119,9 @@ private:
 
     void run();
     void requireOpen() const;
-    Row& currentRow();
-    const Row& currentRow() const;
+    std::uint32_t currentRow() const; // the stored row at the current position
+    void appendCell(CellKind kind, std::string_view bytes);
+    QVariant cellValue(std::uint32_t row, int column) const;
     int columnIndex(const QString& column) const;
     bool writable() const { return !m_result.table.isEmpty() && m_lockType != adLockReadOnly; }
     bool reuseKept();

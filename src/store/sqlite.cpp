@@ -241,4 +241,24 @@ qint64 Statement::int64(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }
 
+Statement::Kind Statement::kind(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_NULL:
+        return Kind::Null;
+    case SQLITE_INTEGER:
+        return Kind::Integer;
+    default:
+        return Kind::Text;
+    }
+}
+
+std::string_view Statement::utf8(int column) const {
+    // The text first, then its length: asking for the length first could convert the value twice.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    const int bytes = sqlite3_column_bytes(m_stmt, column);
+    if (!text && sqlite3_errcode(m_connection.handle()) == SQLITE_NOMEM)
+        throw StoreError(QStringLiteral("内存不足，无法读取查询结果。"));
+    return text ? std::string_view(text, size_t(bytes)) : std::string_view();
+}
+
 } // namespace corvessa::store

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 #include <memory>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -28,6 +29,11 @@ public:
     QString columnDeclaredType(int column) const; // empty for expressions
     QVariant value(int column) const;             // null QVariant for NULL
     qint64 int64(int column) const;
+    // For readers that keep many values: the value's storage class and its UTF-8 bytes as SQLite holds them,
+    // valid until the next step() or reset(). Anything that is neither NULL nor an integer reads as text.
+    enum class Kind { Null, Integer, Text };
+    Kind kind(int column) const;
+    std::string_view utf8(int column) const;
     sqlite3_stmt* handle() const { return m_stmt; }
 
 private:
