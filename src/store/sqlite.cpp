@@ -67,7 +67,9 @@ QString describeSqliteError(const QString& rawMessage) {
 
 Connection::Connection(const QString& path, const QString& password, bool create) : m_path(path) {
     const QByteArray file = QFileInfo(path).absoluteFilePath().toUtf8();
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is only ever used by the thread that runs the window, never by two threads at once, so
+    // SQLite need not lock it on every call: a listing makes several calls per value read.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         const QString message =
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
