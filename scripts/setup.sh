@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev qt6-translations-l10n
     libsqlcipher-dev libicu-dev
     opencc libopencc-dev
     fonts-wqy-microhei

@@ -1,6 +1,7 @@
 #include "messenger.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace corvessa::mainwindow {
 
@@ -10,11 +11,15 @@ const QString kTitle = QStringLiteral("提示");
 
 void DialogMessenger::information(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, parent);
+    // The program ships no Qt translations; the button captions are set here so every text stays Chinese.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     box.exec();
 }
 
 bool DialogMessenger::confirm(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Warning, kTitle, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }

@@ -3,6 +3,7 @@
 // the copies built into the program.
 #include "assets.h"
 #include "embedded_databases.h"
+#include "groupeditor/groupeditor.h"
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
@@ -13,14 +14,26 @@
 #include "store/storeerror.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 using namespace corvessa;
 
 namespace {
+
+bool save(const QPixmap& picture, const QString& path) {
+    if (!picture.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
 
 // A favourite and an own prescription, copied from the first textbook formula, so those tabs show a list.
 void addSampleRecords(store::Store& store) {
@@ -101,6 +114,26 @@ int main(int argc, char** argv) {
             }
             std::printf("%s: %d lines\n", qPrintable(path), int(list->count()));
         }
+
+        // The group editor and a message box, both skinned because they appear over the skinned window.
+        mainwindow::DialogMessenger dialogs;
+        auto* editor = groupeditor::GroupEditor::open(store, dialogs, window.controls().text6,
+                                                      window.controls().c1, &window);
+        QApplication::processEvents();
+        if (!save(editor->grab(), QDir(output).filePath(QStringLiteral("groupeditor.png"))))
+            return 1;
+        editor->close();
+        QPixmap messagePicture;
+        QTimer::singleShot(200, [&messagePicture] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                messagePicture = box->grab();
+                box->accept();
+            }
+        });
+        dialogs.information(&window, QStringLiteral("已收藏！"));
+        if (messagePicture.isNull() ||
+            !save(messagePicture, QDir(output).filePath(QStringLiteral("messagebox.png"))))
+            return 1;
         store.closeAll();
     } catch (const app::StartupError& error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.message()));
