@@ -156,39 +156,43 @@ int main(int argc, char** argv) {
 
     // The store's share of a search: the same query opened, counted and every name and source read, without
     // the window's line building and list filling.
-    auto storeShare = [&](const QString& query) {
-        return timeMedian([] {},
-                          [&] {
-                              store::Recordset& records = store.recordset();
-                              records.setLockType(store::adLockOptimistic);
-                              records.setCursorLocation(store::adUseClient);
-                              records.open(query, store.libraryConnection());
-                              records.requery();
-                              qsizetype characters = records.recordCount();
-                              for (; !records.eof(); records.moveNext())
-                                  characters += records.field(QStringLiteral("方名")).toString().size() +
-                                                records.field(QStringLiteral("出处")).toString().size();
-                              records.release();
-                              if (characters < 0)
-                                  std::printf("?");
-                          });
+    // Before each timed run another query runs, so every run is a new search and none reuses the rows the
+    // previous run left behind.
+    auto otherQuery = [&] { window.textbookList(); };
+    auto storeShare = [&](const QString query) {
+        return timeMedian(otherQuery, [&] {
+            store::Recordset& records = store.recordset();
+            records.setLockType(store::adLockOptimistic);
+            records.setCursorLocation(store::adUseClient);
+            records.open(query, store.libraryConnection());
+            records.requery();
+            qsizetype characters = records.recordCount();
+            for (; !records.eof(); records.moveNext())
+                characters += records.field(QStringLiteral("方名")).toString().size() +
+                              records.field(QStringLiteral("出处")).toString().size();
+            records.release();
+            if (characters < 0)
+                std::printf("?");
+        });
     };
 
     ui.text1->setText(QStringLiteral("汤"));
-    const double common = timeMedian([] {}, [&] { window.librarySearch(); });
+    const double common = timeMedian(otherQuery, [&] { window.librarySearch(); });
     rows.push_back({"name search 汤 (query, count, list filled)", common, "ms", "< 30",
                     QStringLiteral("%1 rows").arg(ui.list1->count())});
     rows.push_back(
         {"  of which the store (open, count, read)", storeShare(window.currentQuery()), "ms", "", QString()});
 
     ui.text1->setText(QStringLiteral("%"));
-    const double full = timeMedian([] {}, [&] { window.librarySearch(); });
+    const double full = timeMedian(otherQuery, [&] { window.librarySearch(); });
     const int total = ui.list1->count();
     rows.push_back({"full listing of 中药经方", full, "ms", "< 200", QStringLiteral("%1 rows").arg(total)});
     rows.push_back(
         {"  of which the store (open, count, read)", storeShare(window.currentQuery()), "ms", "", QString()});
     const double memory = residentMegabytes();
 
+    // A click on a line follows the search that filled the list.
+    window.librarySearch();
     const double first = timeMedian([&] { ui.list1->clearSelection(); }, [&] { ui.list1->setCurrentRow(0); });
     rows.push_back({"detail of the first line", first, "ms", "< 10", QString()});
     const double last =

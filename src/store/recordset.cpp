@@ -391,4 +391,9 @@ void Recordset::release() {
     m_cursorLocation = adUseServer;
 }
 
+void Recordset::discard() {
+    release();
+    m_kept.reset();
+}
+
 } // namespace corvessa::store

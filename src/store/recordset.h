@@ -78,6 +78,8 @@ public:
     // handed back by the next open() of the same text on the same connection while the data is unchanged.
     void close();
     void release(); // closes and returns lock type and cursor location to their defaults
+    // Closes and also forgets the kept result (when the connections close, it can never be reused).
+    void discard();
 
 private:
     // A listing reads hundreds of thousands of values and shows two of them per row: values stay as SQLite's

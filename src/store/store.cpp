@@ -7,7 +7,7 @@ Store::Store(QString dataFolder, QString libraryConnection, QString personalConn
       m_personalConnection(std::move(personalConnection)), m_recordset(m_connections) {}
 
 void Store::closeAll() {
-    m_recordset.release();
+    m_recordset.discard();
     m_connections.closeAll();
 }
 
