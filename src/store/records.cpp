@@ -16,6 +16,19 @@ struct ReleaseOnExit {
     ~ReleaseOnExit() { recordset.release(); }
 };
 
+// Assigns every column of a personal record in the order the program has always written them; 备用1–3 are
+// written as empty texts.
+void writeColumns(Recordset& rs, const QVariant& name, const QVariant& source, const QVariant& indications,
+                  const QVariant& storedContent, const QString& category, const QString& key,
+                  const QVariant& group) {
+    const QString empty = QStringLiteral("");
+    const std::pair<const char*, QVariant> columns[] = {
+        {"方名", name}, {"出处", source}, {"主治", indications}, {"内容", storedContent}, {"类别", category},
+        {"序号", key},  {"备用1", empty}, {"备用2", empty},      {"备用3", empty},        {"分组", group}};
+    for (const auto& [column, value] : columns)
+        rs.setField(QString::fromUtf8(column), value);
+}
+
 QString keyOf(const QDateTime& time) {
     return time.toString(QStringLiteral("yyMMddHHmmss"));
 }
@@ -66,17 +79,8 @@ QString appendPersonalRecord(Store& store, const RecordFields& fields, const QSt
     rs.open(QStringLiteral("select * from[中药方剂] "), store.personalConnection());
     rs.requery();
     rs.addNew();
-    const QString empty = QStringLiteral("");
-    rs.setField(QStringLiteral("方名"), fields.name);
-    rs.setField(QStringLiteral("出处"), fields.source);
-    rs.setField(QStringLiteral("主治"), fields.indications);
-    rs.setField(QStringLiteral("内容"), fields.storedContent);
-    rs.setField(QStringLiteral("类别"), category);
-    rs.setField(QStringLiteral("序号"), key);
-    rs.setField(QStringLiteral("备用1"), empty);
-    rs.setField(QStringLiteral("备用2"), empty);
-    rs.setField(QStringLiteral("备用3"), empty);
-    rs.setField(QStringLiteral("分组"), empty);
+    writeColumns(rs, fields.name, fields.source, fields.indications, fields.storedContent, category, key,
+                 QStringLiteral(""));
     rs.update();
     rs.requery();
     return key;
@@ -110,17 +114,8 @@ QString savePersonalPrescription(Store& store, const QString& selectedKey, const
             store.personalConnection());
     if (rs.recordCount() == 0)
         rs.addNew();
-    const QString empty = QStringLiteral("");
-    rs.setField(QStringLiteral("方名"), name);
-    rs.setField(QStringLiteral("出处"), empty);
-    rs.setField(QStringLiteral("主治"), empty);
-    rs.setField(QStringLiteral("内容"), scramble(content));
-    rs.setField(QStringLiteral("类别"), kCategoryPersonal);
-    rs.setField(QStringLiteral("序号"), key);
-    rs.setField(QStringLiteral("备用1"), empty);
-    rs.setField(QStringLiteral("备用2"), empty);
-    rs.setField(QStringLiteral("备用3"), empty);
-    rs.setField(QStringLiteral("分组"), group);
+    writeColumns(rs, name, QStringLiteral(""), QStringLiteral(""), scramble(content), kCategoryPersonal, key,
+                 group);
     rs.update(); // one statement: the record is written whole or not at all
     rs.requery();
     return key;

@@ -169,19 +169,24 @@ std::map<QString, int> ingredientUse(const std::vector<LibraryRecord>& records) 
     return use;
 }
 
-std::vector<TextbookEntry> readTextbookList(const QString& path) {
+std::vector<QStringList> readTabSeparated(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         throw std::runtime_error("cannot read " + path.toStdString());
-    std::vector<TextbookEntry> list;
+    std::vector<QStringList> lines;
     QTextStream in(&file);
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        const QStringList parts = line.split(QLatin1Char('\t'));
-        list.push_back({parts.value(0).trimmed(), parts.value(1).trimmed()});
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines.push_back(line.split(QLatin1Char('\t')));
     }
+    return lines;
+}
+
+std::vector<TextbookEntry> readTextbookList(const QString& path) {
+    std::vector<TextbookEntry> list;
+    for (const QStringList& parts : readTabSeparated(path))
+        list.push_back({parts.value(0).trimmed(), parts.value(1).trimmed()});
     return list;
 }
 

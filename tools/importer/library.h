@@ -44,6 +44,9 @@ int removeDuplicates(std::vector<LibraryRecord>& records);
 // How often each herb name is used as an ingredient, counted over the 【组成】 parts.
 std::map<QString, int> ingredientUse(const std::vector<LibraryRecord>& records);
 
+// The fields of each line of a tab-separated data file; blank lines and "#" comments are skipped.
+std::vector<QStringList> readTabSeparated(const QString& path);
+
 struct TextbookEntry {
     QString name, book;
 };

@@ -22,16 +22,8 @@ struct Book {
 };
 
 std::vector<Book> readBooks(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw std::runtime_error("cannot read " + path.toStdString());
     std::vector<Book> books;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        const QStringList parts = line.split(QLatin1Char('\t'));
+    for (const QStringList& parts : readTabSeparated(path)) {
         if (parts.size() >= 3)
             books.push_back({parts[0], parts[1], parts[2]});
     }
