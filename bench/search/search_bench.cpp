@@ -8,6 +8,7 @@
 // A last argument "once" runs every measurement once and skips the start-up, for profiling under callgrind:
 //   valgrind --tool=callgrind --toggle-collect='*MainWindow::librarySearch*' corvessa-search-bench synthetic
 //   x once
+#include "../measure.h"
 #include "assets.h"
 #include "embedded_databases.h"
 #include "mainwindow/fonts.h"
@@ -38,12 +39,10 @@ using namespace corvessa;
 
 namespace {
 
-int kRuns = 7;
+using corvessa::bench::median;
+using corvessa::bench::residentMegabytes;
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+int kRuns = 7;
 
 // Runs `prepare` untimed and `measured` timed, kRuns times; the median in milliseconds.
 double timeMedian(const std::function<void()>& prepare, const std::function<void()>& measured) {
@@ -56,17 +55,6 @@ double timeMedian(const std::function<void()>& prepare, const std::function<void
         runs.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     return median(runs);
-}
-
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
 }
 
 QString password() {

@@ -2,6 +2,7 @@
 // library file, the store's share of a full listing and of a common name search (query, count, every name and
 // source read): once as a new search (the recordset's kept result is another query's) and once as the
 // detail view's re-run of the query just listed. Run: build/bench/store/store_bench [library.dat]
+#include "../measure.h"
 #include "fixture.h"
 
 #include "store/connectionstring.h"
@@ -20,21 +21,8 @@ using namespace corvessa;
 
 namespace {
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return -1;
-}
+using corvessa::bench::median;
+using corvessa::bench::residentMegabytes;
 
 void benchListing(const QString& libraryFile) {
     const QFileInfo file(libraryFile);
