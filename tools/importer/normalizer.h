@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/textnorm.h"
+
 #include <QHash>
 #include <QString>
 #include <map>
@@ -33,8 +35,7 @@ public:
 private:
     bool representable(char32_t codePoint);
 
-    struct OpenCC;
-    std::unique_ptr<OpenCC> m_opencc;
+    std::unique_ptr<store::TextNormalizer> m_shared;
     QHash<char32_t, bool> m_known;
     long long m_variantsMapped = 0;
     long long m_replaced = 0;
