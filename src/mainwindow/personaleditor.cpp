@@ -3,7 +3,6 @@
 #include "mainwindow.h"
 
 #include "messenger.h"
-#include "store/codepage.h"
 #include "store/records.h"
 #include "store/storeerror.h"
 
@@ -39,13 +38,6 @@ void MainWindow::savePersonalRecord() {
     const QString group = m_ui.c1->currentText();
     // Read the key first: the search fields changed below run a search that clears it.
     const QString key = selectedRecordKey();
-
-    // The text is stored in code page 936; say which characters it cannot keep before they are lost.
-    const QString lost = store::unrepresentableIn936(name + group + content);
-    if (!lost.isEmpty() &&
-        !m_messenger.confirm(
-            this, QStringLiteral("以下字符无法保存，保存后会变成“?”：\n%1\n\n仍然保存吗？").arg(lost)))
-        return;
 
     QString written;
     try {

@@ -37,7 +37,7 @@ QString scramble(const QString& text) {
     const QString alphabet = contentAlphabet();
     if (alphabet.size() != 62)
         return {};
-    QByteArray bytes = toCodePage936(text);
+    QByteArray bytes = toGb18030(text);
     QString out;
     out.reserve(bytes.size() * 2);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -65,7 +65,7 @@ QString unscramble(const QString& stored) {
             return {};
         bytes[k] = char(quint8(value) ^ key[size_t(k % 10)]);
     }
-    return fromCodePage936(bytes);
+    return fromGb18030(bytes);
 }
 
 } // namespace corvessa::store

@@ -1,5 +1,6 @@
 #include "codepage.h"
 
+#include <QHash>
 #include <memory>
 #include <unicode/ucnv.h>
 
@@ -12,22 +13,17 @@ struct ConverterCloser {
 };
 using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 
-Converter openConverter() {
+Converter openConverter(const char* name = "windows-936") {
     UErrorCode status = U_ZERO_ERROR;
-    Converter converter(ucnv_open("windows-936", &status));
+    Converter converter(ucnv_open(name, &status));
     if (U_FAILURE(status))
         return {};
     ucnv_setSubstChars(converter.get(), "?", 1, &status);
     return converter;
 }
 
-} // namespace
-
-QByteArray toCodePage936(const QString& text) {
-    if (text.isEmpty())
-        return {};
-    Converter converter = openConverter();
-    if (!converter)
+QByteArray fromUnicode(Converter converter, const QString& text) {
+    if (text.isEmpty() || !converter)
         return {};
     QByteArray out(ucnv_getMaxCharSize(converter.get()) * text.size() + 8, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
@@ -40,11 +36,8 @@ QByteArray toCodePage936(const QString& text) {
     return out;
 }
 
-QString fromCodePage936(const QByteArray& bytes) {
-    if (bytes.isEmpty())
-        return {};
-    Converter converter = openConverter();
-    if (!converter)
+QString toUnicode(Converter converter, const QByteArray& bytes) {
+    if (bytes.isEmpty() || !converter)
         return {};
     QString out(bytes.size() * 2 + 2, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
@@ -54,6 +47,131 @@ QString fromCodePage936(const QByteArray& bytes) {
     if (U_FAILURE(status))
         return {};
     out.truncate(length);
+    return out;
+}
+
+} // namespace
+
+QByteArray toCodePage936(const QString& text) {
+    return fromUnicode(openConverter(), text);
+}
+
+QString fromCodePage936(const QByteArray& bytes) {
+    return toUnicode(openConverter(), bytes);
+}
+
+namespace {
+
+// One character or one byte sequence through a converter that reports failure instead of substituting.
+QByteArray encodeStrict(UConverter* converter, const QString& character) {
+    char buffer[16];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(converter);
+    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    const int32_t length =
+        ucnv_fromUChars(converter, buffer, sizeof buffer, reinterpret_cast<const UChar*>(character.utf16()),
+                        int32_t(character.size()), &status);
+    return U_FAILURE(status) ? QByteArray() : QByteArray(buffer, length);
+}
+
+QString decodeStrict(UConverter* converter, const QByteArray& bytes) {
+    UChar buffer[8];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(converter);
+    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    const int32_t length =
+        ucnv_toUChars(converter, buffer, 8, bytes.constData(), int32_t(bytes.size()), &status);
+    return U_FAILURE(status) || length == 0 ? QString()
+                                            : QString(reinterpret_cast<const QChar*>(buffer), length);
+}
+
+// Code page 936 gives some rare characters (䓖 among them) private-use code points where GB18030 names the
+// real character for the same two bytes; those bytes read as the real character, and a private-use character
+// itself is written in GB18030's own bytes.
+bool isPrivateUse(const QString& character) {
+    return character.size() == 1 && character[0].unicode() >= 0xE000 && character[0].unicode() <= 0xF8FF;
+}
+
+// The bytes of one character: its code page 936 bytes when that code page holds it both ways (so every
+// stored form written before reads back the same), else its GB18030 bytes. Looked up once per thread.
+QByteArray characterBytes(const QString& character) {
+    thread_local QHash<QString, QByteArray> known;
+    const auto found = known.constFind(character);
+    if (found != known.constEnd())
+        return *found;
+    Converter cp936 = openConverter();
+    Converter gb18030 = openConverter("gb18030");
+    if (!cp936 || !gb18030)
+        return {};
+    QByteArray bytes = encodeStrict(cp936.get(), character);
+    if (bytes.isEmpty() || decodeStrict(cp936.get(), bytes) != character || isPrivateUse(character))
+        bytes = encodeStrict(gb18030.get(), character);
+    known.insert(character, bytes);
+    return bytes;
+}
+
+// The character of one byte sequence (1, 2 or 4 bytes), read the same way round.
+QString sequenceText(const QByteArray& sequence) {
+    thread_local QHash<QByteArray, QString> known;
+    const auto found = known.constFind(sequence);
+    if (found != known.constEnd())
+        return *found;
+    Converter cp936 = openConverter();
+    Converter gb18030 = openConverter("gb18030");
+    if (!cp936 || !gb18030)
+        return {};
+    QString text = sequence.size() <= 2 ? decodeStrict(cp936.get(), sequence) : QString();
+    if (text.isEmpty() || isPrivateUse(text))
+        text = decodeStrict(gb18030.get(), sequence);
+    known.insert(sequence, text);
+    return text;
+}
+
+} // namespace
+
+QByteArray toGb18030(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].unicode() < 0x80) {
+            out += char(text[i].unicode());
+            continue;
+        }
+        const qsizetype width =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QByteArray bytes = characterBytes(text.mid(i, width));
+        if (bytes.isEmpty())
+            return {};
+        out += bytes;
+        i += width - 1;
+    }
+    return out;
+}
+
+QString fromGb18030(const QByteArray& bytes) {
+    QString out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const uchar lead = uchar(bytes[i]);
+        if (lead < 0x80) {
+            out += QChar(lead);
+            ++i;
+            continue;
+        }
+        qsizetype length = 1; // the single bytes 0x80 (€) and 0xFF of code page 936
+        if (lead >= 0x81 && lead <= 0xFE) {
+            const bool four =
+                i + 1 < bytes.size() && uchar(bytes[i + 1]) >= 0x30 && uchar(bytes[i + 1]) <= 0x39;
+            length = four ? 4 : 2;
+        }
+        if (i + length > bytes.size())
+            return {};
+        const QString text = sequenceText(bytes.mid(i, length));
+        if (text.isEmpty())
+            return {};
+        out += text;
+        i += length;
+    }
     return out;
 }
 

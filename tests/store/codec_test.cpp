@@ -32,7 +32,7 @@ private slots:
 
     void storedFormHasTheDocumentedShape() {
         const QString text = QStringLiteral("小柴胡汤 abc，【主治】往来寒热");
-        const QByteArray bytes = toCodePage936(text);
+        const QByteArray bytes = toGb18030(text);
         const QString stored = scramble(text);
         const QString a = alphabet();
         QCOMPARE(stored.size(), 2 * bytes.size());
@@ -69,11 +69,51 @@ private slots:
         QCOMPARE(unscramble(tooHigh), QString());
     }
 
-    void unrepresentableCharactersBecomeQuestionMarks() {
-        // U+20BB7 (𠮷) and a Japanese kana lie outside code page 936.
-        const QString text = QStringLiteral("甲𠮷乙ก丙");
-        QCOMPARE(unscramble(scramble(text)), QStringLiteral("甲?乙?丙"));
-        QCOMPARE(unrepresentableIn936(text), QStringLiteral("𠮷ก"));
+    void everyCodePage936CharacterKeepsItsBytes() {
+        // Stored forms written in code page 936 must read back unchanged: for every character that code page
+        // holds, the codec's byte form is the same.
+        int checked = 0;
+        for (char32_t code = 1; code < 0x10000; ++code) {
+            if (code >= 0xD800 && code < 0xE000)
+                continue;
+            const QString one = QString::fromUcs4(&code, 1);
+            // Only characters the code page holds both ways; a one-way best fit (soft hyphen -> "-") is not.
+            const QByteArray old = toCodePage936(one);
+            if (!unrepresentableIn936(one).isEmpty() || fromCodePage936(old) != one)
+                continue;
+            // Private-use code points stand for characters GB18030 names properly (U+E840 is 䓖); nothing
+            // stored holds them.
+            if (code >= 0xE000 && code <= 0xF8FF)
+                continue;
+            QVERIFY2(toGb18030(one) == old, qPrintable(QStringLiteral("U+%1").arg(uint(code), 4, 16)));
+            QCOMPARE(fromGb18030(old), one);
+            ++checked;
+        }
+        QVERIFY(checked > 21000); // the whole code page was looked at, not a converter that failed to open
+        const QString text = QStringLiteral("【组成】黄芪一两，當歸半两。\r\n【用法】水煎服");
+        QCOMPARE(toGb18030(text), toCodePage936(text));
+        QCOMPARE(unscramble(scramble(text)), text);
+    }
+
+    void charactersOutsideCodePage936SurviveTheCodec_data() {
+        QTest::addColumn<QString>("text");
+        // 𠻳 (Ext B) and 䓖 (Ext A) occur in the source texts; 𪚥 (Ext B), 𫝊 (Ext D) and ก are outside GBK
+        // too.
+        QTest::newRow("extension b") << QStringLiteral("治久𠻳不止");
+        QTest::newRow("extension a") << QStringLiteral("川芎䓖");
+        QTest::newRow("mixed") << QStringLiteral("甲𠮷乙ก丙𪚥丁𫝊\r\n【用法】水煎服");
+    }
+    void charactersOutsideCodePage936SurviveTheCodec() {
+        QFETCH(QString, text);
+        QVERIFY(!unrepresentableIn936(text).isEmpty());
+        const QString stored = scramble(text);
+        QCOMPARE(stored.size(), 2 * toGb18030(text).size());
+        QCOMPARE(unscramble(stored), text);
+    }
+
+    void codePage936ChecksRepresentability() {
+        // U+20BB7 (𠮷) and a Thai letter lie outside code page 936; "?" itself is representable.
+        QCOMPARE(unrepresentableIn936(QStringLiteral("甲𠮷乙ก丙")), QStringLiteral("𠮷ก"));
         QCOMPARE(unrepresentableIn936(QStringLiteral("【主治】腹痛?")), QString());
     }
 
