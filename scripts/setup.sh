@@ -6,8 +6,8 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev libgl-dev qt6-translations-l10n
     libsqlcipher-dev libicu-dev
-    opencc libopencc-dev
-    fonts-wqy-microhei
+    opencc libopencc-dev unicode-data bzip2
+    fonts-wqy-microhei fonts-hanazono
 )
 
 missing=()

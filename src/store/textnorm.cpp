@@ -1,5 +1,8 @@
 #include "textnorm.h"
 
+#include "codepage.h"
+
+#include <QStringList>
 #include <opencc/opencc.h>
 #include <stdexcept>
 
@@ -21,54 +24,99 @@ TextNormalizer::TextNormalizer() : m_opencc(std::make_unique<OpenCC>()) {
 
 TextNormalizer::~TextNormalizer() = default;
 
+namespace {
+
+#include "variants.inc"
+
+bool inCodePage936(const QString& character) {
+    // The unified ideographs up to U+9FA5 are all in the code page; look up the rest once per thread.
+    if (character.size() == 1 && character[0].unicode() >= 0x4E00 && character[0].unicode() <= 0x9FA5)
+        return true;
+    thread_local QHash<QString, bool> known;
+    const auto found = known.constFind(character);
+    if (found != known.constEnd())
+        return *found;
+    const bool in = unrepresentableIn936(character).isEmpty();
+    known.insert(character, in);
+    return in;
+}
+
+// The characters of a text, one string each (a surrogate pair is one character).
+QStringList characters(const QString& text) {
+    QStringList out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype width =
+            text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        out << text.mid(i, width);
+        i += width - 1;
+    }
+    return out;
+}
+
+} // namespace
+
 const QHash<QString, QString>& TextNormalizer::variantTable() {
-    // Variant and old forms of the woodblock editions that OpenCC leaves alone, with the standard character
-    // a reader types. Each pair is the same character written two ways (㕮 in 㕮咀 is the old 父 of 父且; 䓖
-    // and 䗪 keep their traditional forms 藭 and 蟅).
     static const QHash<QString, QString> table = [] {
-        static const char16_t* const pairs[][2] = {
-            {u"寳", u"宝"}, {u"隂", u"阴"}, {u"煑", u"煮"},   {u"眞", u"真"}, {u"丼", u"甘"}, {u"㣲", u"微"},
-            {u"㵼", u"泻"}, {u"𠻳", u"嗽"}, {u"䓖", u"藭"},   {u"𤓰", u"瓜"}, {u"㸃", u"点"}, {u"㯽", u"槟"},
-            {u"𤣥", u"玄"}, {u"𢷬", u"捣"}, {u"㦸", u"戟"},   {u"𦂳", u"紧"}, {u"䜴", u"豉"}, {u"䑕", u"鼠"},
-            {u"㽲", u"疟"}, {u"𢎞", u"弘"}, {u"㪚", u"散"},   {u"䖝", u"虫"}, {u"䘌", u"衄"}, {u"㫁", u"断"},
-            {u"𦍑", u"羌"}, {u"㑹", u"会"}, {u"㓜", u"幼"},   {u"㧞", u"拔"}, {u"㭍", u"柒"}, {u"䓻", u"蔻"},
-            {u"䔧", u"藜"}, {u"㽔", u"蕤"}, {u"𬎼", u"蕤"}, {u"䕶", u"护"}, {u"㸔", u"看"}, {u"䖟", u"虻"},
-            {u"䧟", u"陷"}, {u"䨇", u"双"}, {u"㬰", u"臾"},   {u"䓤", u"葱"}, {u"𩕄", u"囟"}, {u"䝉", u"蒙"},
-            {u"㾦", u"瘾"}, {u"㿔", u"疹"}, {u"㗋", u"喉"},   {u"㨂", u"拣"}, {u"䧺", u"雄"}, {u"䗪", u"蟅"},
-            {u"㕮", u"父"}, {u"畧", u"略"}, {u"夲", u"本"}};
         QHash<QString, QString> t;
-        for (const auto& pair : pairs)
+        for (const auto& pair : kVariantPairs)
             t.insert(QString::fromUtf16(pair[0]), QString::fromUtf16(pair[1]));
         return t;
     }();
     return table;
 }
 
+const QSet<QString>& TextNormalizer::unmappedVariants() {
+    static const QSet<QString> forms = [] {
+        QSet<QString> s;
+        for (const char16_t* form : kUnmappedVariants)
+            s.insert(QString::fromUtf16(form));
+        return s;
+    }();
+    return forms;
+}
+
 QString TextNormalizer::operator()(const QString& text) const {
+    return normalize(text, nullptr);
+}
+
+QString TextNormalizer::normalize(const QString& text, long long* variantsMapped) const {
     if (text.isEmpty())
         return text;
     const QByteArray utf8 = text.normalized(QString::NormalizationForm_C).toUtf8();
     char* converted = opencc_convert_utf8(m_opencc->handle, utf8.constData(), size_t(utf8.size()));
     if (!converted)
         throw std::runtime_error(std::string("OpenCC conversion failed: ") + opencc_error());
-    const QString simplified = QString::fromUtf8(converted);
+    const QString simplified = QString::fromUtf8(converted).normalized(QString::NormalizationForm_C);
     opencc_convert_utf8_free(converted);
-    return variantsOnly(simplified);
+    // The conversion maps character for character; keep a source character of code page 936 whose converted
+    // form lies outside it.
+    const QStringList before = characters(QString::fromUtf8(utf8));
+    QStringList after = characters(simplified);
+    if (before.size() == after.size()) {
+        for (qsizetype i = 0; i < after.size(); ++i) {
+            if (after[i] != before[i] && !inCodePage936(after[i]) && inCodePage936(before[i]))
+                after[i] = before[i];
+        }
+        return variantsOnly(after.join(QString()), variantsMapped);
+    }
+    return variantsOnly(simplified, variantsMapped);
 }
 
-QString TextNormalizer::variantsOnly(const QString& input) const {
+QString TextNormalizer::variantsOnly(const QString& input, long long* variantsMapped) const {
     const QString text = input.normalized(QString::NormalizationForm_C);
     const QHash<QString, QString>& variants = variantTable();
     QString out;
     out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        qsizetype width = 1;
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            width = 2;
-        const QString one = text.mid(i, width);
+    for (const QString& one : characters(text)) {
         const auto variant = variants.constFind(one);
-        out += variant != variants.constEnd() ? *variant : one;
-        i += width - 1;
+        if (variant == variants.constEnd()) {
+            out += one;
+        } else {
+            out += *variant;
+            if (variantsMapped)
+                ++*variantsMapped;
+        }
     }
     return out;
 }

@@ -185,50 +185,152 @@ std::vector<QStringList> readTabSeparated(const QString& path) {
 
 std::vector<TextbookEntry> readTextbookList(const QString& path) {
     std::vector<TextbookEntry> list;
-    for (const QStringList& parts : readTabSeparated(path))
-        list.push_back({parts.value(0).trimmed(), parts.value(1).trimmed()});
+    for (const QStringList& parts : readTabSeparated(path)) {
+        TextbookEntry entry{parts.value(0).trimmed(), parts.value(1).trimmed(), {}};
+        for (const QString& alias : parts.value(2).split(QLatin1Char('/'), Qt::SkipEmptyParts))
+            entry.aliases << alias.trimmed();
+        list.push_back(entry);
+    }
     return list;
 }
 
-QStringList markTextbook(std::vector<LibraryRecord>& records, const std::vector<TextbookEntry>& list,
-                         const QStringList& bookOrder) {
-    QHash<QString, std::vector<size_t>> byName;
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (!records[i].herb())
-            byName[records[i].name].push_back(i);
-    }
-    auto rank = [&](const LibraryRecord& r) {
-        const qsizetype at = bookOrder.indexOf(r.book);
-        return at < 0 ? bookOrder.size() : at;
-    };
-    QStringList found;
-    for (const TextbookEntry& entry : list) {
-        const auto it = byName.constFind(entry.name);
-        if (it == byName.constEnd() || found.contains(entry.name))
-            continue;
-        const std::vector<size_t>& candidates = *it;
-        size_t best = candidates.front();
-        auto better = [&](size_t a, size_t b) { // is a better than b?
-            const LibraryRecord& x = records[a];
-            const LibraryRecord& y = records[b];
-            const bool xc = !entry.book.isEmpty() && x.source.contains(entry.book);
-            const bool yc = !entry.book.isEmpty() && y.source.contains(entry.book);
-            if (xc != yc)
-                return xc;
-            const bool xi = !x.indications.isEmpty();
-            const bool yi = !y.indications.isEmpty();
-            if (xi != yi)
-                return xi;
-            return rank(x) < rank(y);
-        };
-        for (size_t c : candidates) {
-            if (better(c, best))
-                best = c;
+std::vector<TextbookBook> readTextbookBooks(const QString& path) {
+    std::vector<TextbookBook> books;
+    for (const QStringList& parts : readTabSeparated(path)) {
+        TextbookBook book{parts.value(0).trimmed(), parts.value(1).trimmed(), 0, 0};
+        const QStringList range = parts.value(2).split(QLatin1Char('-'), Qt::SkipEmptyParts);
+        if (range.size() == 2) {
+            book.firstFile = range[0].toInt();
+            book.lastFile = range[1].toInt();
         }
-        records[best].group = QStringLiteral("1");
-        found << entry.name;
+        if (book.title.isEmpty() || book.libraryBook.isEmpty() || (range.size() != 0 && range.size() != 2) ||
+            book.firstFile > book.lastFile)
+            throw std::runtime_error("bad line in " + path.toStdString() + ": " +
+                                     parts.join(QLatin1Char('\t')).toStdString());
+        books.push_back(book);
     }
-    return found;
+    return books;
+}
+
+namespace {
+
+// The form a name is compared in: 黄耆 is the older writing of 黄芪.
+QString nameKey(const QString& name) {
+    QString key = name;
+    key.replace(QStringLiteral("黄耆"), QStringLiteral("黄芪"));
+    return key;
+}
+
+// The number of a source file, "KR3e0070/KR3e0070_011.txt" -> 11.
+int fileNumber(const QString& file) {
+    const qsizetype underscore = file.lastIndexOf(QLatin1Char('_'));
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    return underscore < 0 || dot < underscore ? -1 : file.mid(underscore + 1, dot - underscore - 1).toInt();
+}
+
+// The 组成 of a record without blanks, or the empty text when it has no ingredients of its own (none, or a
+// pointer to another page: "方见寒门").
+QString ownComposition(const LibraryRecord& r) {
+    const QString heading = QStringLiteral("【组成】");
+    const qsizetype start = r.content.indexOf(heading);
+    if (start < 0)
+        return {};
+    qsizetype end = r.content.indexOf(QChar(0x3010), start + heading.size());
+    if (end < 0)
+        end = r.content.size();
+    QString composition = r.content.mid(start + heading.size(), end - start - heading.size());
+    composition.remove(QLatin1Char(' ')).remove(kSpace);
+    const QString pointer = QStringLiteral("方见");
+    if (composition.size() < 2 || composition.contains(pointer) || r.name.contains(pointer))
+        return {};
+    return composition;
+}
+
+} // namespace
+
+TextbookMarking markTextbook(std::vector<LibraryRecord>& records, const std::vector<TextbookEntry>& list,
+                             const std::vector<TextbookBook>& books) {
+    QHash<QString, std::vector<size_t>> byName;
+    QSet<QString> libraryBooks;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (!records[i].herb()) {
+            byName[nameKey(records[i].name)].push_back(i);
+            libraryBooks.insert(records[i].book);
+        }
+    }
+    TextbookMarking marking;
+    for (const TextbookEntry& entry : list) {
+        if (marking.found.contains(entry.name))
+            continue;
+        std::vector<TextbookBook> where;
+        if (libraryBooks.contains(entry.book))
+            where.push_back({entry.book, entry.book, 0, 0});
+        for (const TextbookBook& book : books) {
+            if (book.title == entry.book)
+                where.push_back(book);
+        }
+        if (entry.book.isEmpty() || where.empty()) {
+            marking.unmarked.push_back(
+                {entry.name, entry.book.isEmpty()
+                                 ? QStringLiteral("no book is named for it")
+                                 : QStringLiteral("%1 is not among the source texts").arg(entry.book)});
+            continue;
+        }
+        auto fromBook = [&](const LibraryRecord& r) {
+            for (const TextbookBook& book : where) {
+                if (r.book != book.libraryBook)
+                    continue;
+                const int number = fileNumber(r.file);
+                if (book.firstFile == 0 || (number >= book.firstFile && number <= book.lastFile))
+                    return true;
+            }
+            return false;
+        };
+        std::vector<size_t> candidates;
+        for (const QString& name : QStringList{entry.name} + entry.aliases) {
+            const auto it = byName.constFind(nameKey(name));
+            if (it != byName.constEnd())
+                candidates.insert(candidates.end(), it->begin(), it->end());
+        }
+        std::sort(candidates.begin(), candidates.end()); // the first in the book's own order
+        bool named = false;
+        size_t chosen = records.size();
+        QSet<QString> compositions;
+        for (size_t c : candidates) {
+            if (!fromBook(records[c]))
+                continue;
+            named = true;
+            const QString composition = ownComposition(records[c]);
+            if (composition.isEmpty())
+                continue;
+            compositions.insert(composition);
+            if (chosen == records.size())
+                chosen = c;
+        }
+        QStringList titles;
+        for (const TextbookBook& book : where)
+            titles << (book.firstFile ? QStringLiteral("%1 (%2 files %3-%4)")
+                                            .arg(book.title, book.libraryBook)
+                                            .arg(book.firstFile)
+                                            .arg(book.lastFile)
+                                      : book.libraryBook);
+        const QString inBooks = titles.join(QStringLiteral(", "));
+        if (compositions.size() > 1) {
+            // The book gives different formulas under this name and the list does not say which is taught.
+            marking.unmarked.push_back({entry.name, QStringLiteral("%1 different formulas of this name in %2")
+                                                        .arg(compositions.size())
+                                                        .arg(inBooks)});
+        } else if (chosen < records.size()) {
+            records[chosen].group = QStringLiteral("1");
+            marking.found << entry.name;
+        } else {
+            marking.unmarked.push_back(
+                {entry.name, named
+                                 ? QStringLiteral("its records in %1 have no 组成 of their own").arg(inBooks)
+                                 : QStringLiteral("no record of this name in %1").arg(inBooks)});
+        }
+    }
+    return marking;
 }
 
 QStringList sourceCatalogue(const std::vector<LibraryRecord>& records, const QStringList& bookTitles) {

@@ -49,13 +49,32 @@ std::vector<QStringList> readTabSeparated(const QString& path);
 
 struct TextbookEntry {
     QString name, book;
+    QStringList aliases; // other names the same formula is printed under (酸枣汤 for 酸枣仁汤)
 };
-// Reads "name<TAB>canonical book" lines ("#" starts a comment).
+// Reads "name<TAB>book it is taught from[<TAB>alias/alias…]" lines ("#" starts a comment).
 std::vector<TextbookEntry> readTextbookList(const QString& path);
-// Marks with 分组 "1" one record per listed name: from the canonical book when the library has it there, else
-// the same-name record from the oldest book that gives indications. Returns the names found.
-QStringList markTextbook(std::vector<LibraryRecord>& records, const std::vector<TextbookEntry>& list,
-                         const QStringList& bookOrder);
+
+// Where a book the textbook names lies in the library: a source book under another title (伤寒论 is read
+// from 注解伤寒论), or a component book inside a collection, given as a range of its files (正体类要 is
+// 薛氏医案 files 11 to 12).
+struct TextbookBook {
+    QString title;                   // as the textbook names it
+    QString libraryBook;             // simplified title of the source book
+    int firstFile = 0, lastFile = 0; // file numbers inside the source book; 0 for the whole book
+};
+// Reads "title<TAB>source book[<TAB>first-last]" lines.
+std::vector<TextbookBook> readTextbookBooks(const QString& path);
+
+struct TextbookMarking {
+    QStringList found;                                 // names marked
+    std::vector<std::pair<QString, QString>> unmarked; // name, why it is not marked
+};
+// Marks with 分组 "1", for each listed name, the first record of that name (or an alias; 黄耆 reads as 黄芪)
+// from the book the textbook attributes it to, and only a record that has a 组成 of its own (never a
+// cross-reference to another page). A name whose book is not among the sources, or has no such record,
+// stays unmarked: a missing textbook formula is better than a wrong one.
+TextbookMarking markTextbook(std::vector<LibraryRecord>& records, const std::vector<TextbookEntry>& list,
+                             const std::vector<TextbookBook>& books);
 
 // Every distinct 出处 plus the given titles, de-duplicated and in pinyin order.
 QStringList sourceCatalogue(const std::vector<LibraryRecord>& records, const QStringList& bookTitles);

@@ -55,13 +55,12 @@ int main(int argc, char** argv) {
         QualityReport report;
         std::vector<LibraryRecord> records;
         std::vector<LibraryRecord> herbs;
-        QStringList bookOrder, bookTitles;
+        QStringList bookTitles;
         for (const Book& book : readBooks(data.filePath(QStringLiteral("books.tsv")))) {
             const QString title = normalize(book.title);
             bookTitles << title;
             if (book.role == QLatin1String("-"))
                 continue;
-            bookOrder << title;
             const QDir folder(data.filePath(QStringLiteral("kanripo/") + book.id));
             const QStringList files =
                 folder.entryList({book.id + QStringLiteral("_*.txt")}, QDir::Files, QDir::Name);
@@ -87,7 +86,10 @@ int main(int argc, char** argv) {
 
         const auto textbook = readTextbookList(data.filePath(QStringLiteral("textbook.tsv")));
         report.textbookListed = int(textbook.size());
-        report.textbookFound = markTextbook(records, textbook, bookOrder);
+        const TextbookMarking marking = markTextbook(
+            records, textbook, readTextbookBooks(data.filePath(QStringLiteral("textbook-books.tsv"))));
+        report.textbookFound = marking.found;
+        report.textbookUnmarked = marking.unmarked;
         const QStringList catalogue = sourceCatalogue(records, bookTitles);
         report.catalogueTitles = int(catalogue.size());
         report.collect(records, normalize);

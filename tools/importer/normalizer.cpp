@@ -8,15 +8,18 @@ Normalizer::Normalizer() : m_shared(std::make_unique<store::TextNormalizer>()) {
 
 Normalizer::~Normalizer() = default;
 
-const QHash<QString, QString>& Normalizer::variantTable() { return store::TextNormalizer::variantTable(); }
+const QHash<QString, QString>& Normalizer::variantTable() {
+    return store::TextNormalizer::variantTable();
+}
 
 bool Normalizer::representable(char32_t codePoint) {
+    if (codePoint < 0x80 || (codePoint >= 0x4E00 && codePoint <= 0x9FA5))
+        return true;
     const auto found = m_known.constFind(codePoint);
     if (found != m_known.constEnd())
         return *found;
     const char32_t one[] = {codePoint};
-    const QString character = QString::fromUcs4(one, 1);
-    const bool ok = store::unrepresentableIn936(character).isEmpty();
+    const bool ok = store::unrepresentableIn936(QString::fromUcs4(one, 1)).isEmpty();
     m_known.insert(codePoint, ok);
     return ok;
 }
@@ -24,14 +27,14 @@ bool Normalizer::representable(char32_t codePoint) {
 QString Normalizer::operator()(const QString& traditional) {
     if (traditional.isEmpty())
         return traditional;
-    // The shared routine maps the variants too; finish() then only counts and checks the code page.
-    return finish((*m_shared)(traditional));
+    return counted(m_shared->normalize(traditional, &m_variantsMapped));
 }
 
 QString Normalizer::finish(const QString& text) {
-    const QHash<QString, QString>& variants = variantTable();
-    QString out;
-    out.reserve(text.size());
+    return counted(m_shared->variantsOnly(text, &m_variantsMapped));
+}
+
+QString Normalizer::counted(const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t codePoint = text[i].unicode();
         qsizetype width = 1;
@@ -39,23 +42,13 @@ QString Normalizer::finish(const QString& text) {
             codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
             width = 2;
         }
-        const auto variant = variants.constFind(text.mid(i, width));
-        if (variant != variants.constEnd()) {
-            out += *variant;
-            ++m_variantsMapped;
-            i += width - 1;
-            continue;
-        }
         if (!representable(codePoint)) {
-            ++m_replaced;
+            ++m_outsideTotal;
             ++m_outside[text.mid(i, width)];
-            out += QChar(0x25A1);
-        } else {
-            out += text.mid(i, width);
         }
         i += width - 1;
     }
-    return out;
+    return text;
 }
 
 } // namespace corvessa::importer

@@ -42,9 +42,39 @@ void QualityReport::collect(const std::vector<LibraryRecord>& records, const Nor
         ++perBook[r.book];
         if (!r.indications.isEmpty())
             ++withIndications;
+        if (r.group == QLatin1String("1"))
+            ++textbookRecords;
+    }
+    collectCharacters(records, normalize);
+}
+
+void QualityReport::collectCharacters(const std::vector<LibraryRecord>& records,
+                                      const Normalizer& normalize) {
+    const QChar box(0x25A1);
+    const QHash<QString, QString>& mapped = store::TextNormalizer::variantTable();
+    const QSet<QString>& unmapped = store::TextNormalizer::unmappedVariants();
+    auto residual = [&](const QString& text) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString one = text.mid(i, width);
+            i += width - 1;
+            if (mapped.contains(one) || unmapped.contains(one)) {
+                ++residualVariants;
+                ++residualForms[one];
+            }
+        }
+    };
+    for (const LibraryRecord& r : records) {
+        boxesInNames += r.name.count(box);
+        if (r.herb())
+            boxesInNames += r.content.count(box); // herb entries are stored as plain text
+        else
+            boxesInContent += r.content.count(box);
+        residual(r.name);
+        residual(r.content);
     }
     variantsMapped = normalize.variantsMapped();
-    replacedOutside936 = normalize.replacedOutside936();
+    storedOutside936 = normalize.storedOutside936();
     outside936 = normalize.outside936();
 }
 
@@ -65,11 +95,23 @@ QJsonObject QualityReport::toJson() const {
     o.insert(QStringLiteral("herbEntriesParsed"), herbsParsed);
     o.insert(QStringLiteral("textbookListed"), textbookListed);
     o.insert(QStringLiteral("textbookFound"), int(textbookFound.size()));
+    o.insert(QStringLiteral("textbookRecords"), textbookRecords); // aliases can mark one record for two names
     o.insert(QStringLiteral("textbookNames"), QJsonArray::fromStringList(textbookFound));
+    QJsonObject unmarked;
+    for (const auto& [name, reason] : textbookUnmarked)
+        unmarked.insert(name, reason);
+    o.insert(QStringLiteral("textbookUnmarked"), unmarked);
     o.insert(QStringLiteral("catalogueTitles"), catalogueTitles);
     o.insert(QStringLiteral("variantsMapped"), double(variantsMapped));
-    o.insert(QStringLiteral("replacedOutside936"), double(replacedOutside936));
+    o.insert(QStringLiteral("storedOutside936"), double(storedOutside936));
     o.insert(QStringLiteral("outside936"), outside);
+    o.insert(QStringLiteral("boxesInNames"), double(boxesInNames));
+    o.insert(QStringLiteral("boxesInContent"), double(boxesInContent));
+    o.insert(QStringLiteral("residualVariants"), double(residualVariants));
+    QJsonObject forms;
+    for (const auto& [character, n] : residualForms)
+        forms.insert(character, double(n));
+    o.insert(QStringLiteral("residualVariantForms"), forms);
     return o;
 }
 
@@ -88,15 +130,25 @@ QString QualityReport::text() const {
     line(QStringLiteral("  textbook set: %1 of %2 listed names found")
              .arg(textbookFound.size())
              .arg(textbookListed));
+    for (const auto& [name, reason] : textbookUnmarked)
+        line(QStringLiteral("    unmarked %1: %2").arg(name, reason));
     line(QStringLiteral("  source catalogue: %1 titles").arg(catalogueTitles));
-    line(QStringLiteral("  variant characters mapped: %1").arg(variantsMapped));
-    QString lost;
-    for (const auto& [character, n] : outside936)
-        lost += QStringLiteral(" %1×%2").arg(character).arg(n);
-    line(QStringLiteral("  characters outside code page 936 replaced by □: %1 (%2 distinct)%3")
-             .arg(replacedOutside936)
-             .arg(outside936.size())
-             .arg(outside936.size() <= 60 ? QStringLiteral(":") + lost : QString()));
+    line(QStringLiteral("  characters:"));
+    line(QStringLiteral("    □ in names and herb entries: %1").arg(boxesInNames));
+    line(QStringLiteral("    □ in 内容 (glyphs the editions cannot print, missing-glyph marks included): %1")
+             .arg(boxesInContent));
+    QString left;
+    for (const auto& [character, n] : residualForms)
+        left += QStringLiteral(" %1×%2").arg(character).arg(n);
+    line(QStringLiteral("    residual variant forms: %1 occurrences%2")
+             .arg(residualVariants)
+             .arg(residualForms.size() <= 40
+                      ? (residualForms.empty() ? QString() : QStringLiteral(":") + left)
+                      : QStringLiteral(" (%1 forms)").arg(residualForms.size())));
+    line(QStringLiteral("    variant forms mapped: %1").arg(variantsMapped));
+    line(QStringLiteral("    characters outside code page 936, stored in GB18030: %1 (%2 distinct)")
+             .arg(storedOutside936)
+             .arg(outside936.size()));
     line(QStringLiteral("  formulas per book:"));
     for (const auto& [book, n] : perBook)
         line(QStringLiteral("    %1 %2").arg(book).arg(n));

@@ -24,14 +24,20 @@ struct QualityReport {
     int herbsParsed = 0;
     int textbookListed = 0;
     QStringList textbookFound;
+    std::vector<std::pair<QString, QString>> textbookUnmarked; // name, reason
     int catalogueTitles = 0;
 
-    int formulas = 0, herbs = 0, withIndications = 0;
+    int formulas = 0, herbs = 0, withIndications = 0, textbookRecords = 0;
     std::map<QString, int> perBook; // formulas per source book
-    long long variantsMapped = 0, replacedOutside936 = 0;
+    // Characters: □ (a glyph the edition cannot print, or a missing-glyph mark) in names and herb entries and
+    // in 内容, variant forms left in the text, and characters outside code page 936 that are now stored.
+    long long variantsMapped = 0, storedOutside936 = 0;
     std::map<QString, long long> outside936;
+    long long boxesInNames = 0, boxesInContent = 0, residualVariants = 0;
+    std::map<QString, long long> residualForms;
 
     void collect(const std::vector<LibraryRecord>& records, const Normalizer& normalize);
+    void collectCharacters(const std::vector<LibraryRecord>& records, const Normalizer& normalize);
     QJsonObject toJson() const;
     QString text() const;
 };
