@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -114,6 +115,17 @@ int main(int argc, char** argv) {
             }
             std::printf("%s: %d lines\n", qPrintable(path), int(list->count()));
         }
+
+        // A record whose text holds characters of the CJK extensions (䗪, Ext A), drawn by the fallback
+        // fonts.
+        window.selectTab(0);
+        window.controls().text1->setText(QStringLiteral("䵟𪑅"));
+        window.librarySearch();
+        if (window.controls().list1->count() > 0)
+            window.controls().list1->setCurrentRow(0);
+        QApplication::processEvents();
+        if (!save(window.grab(), QDir(output).filePath(QStringLiteral("rare-characters.png"))))
+            return 1;
 
         // The group editor and a message box, both skinned because they appear over the skinned window.
         mainwindow::DialogMessenger dialogs;
