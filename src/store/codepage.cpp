@@ -1,6 +1,7 @@
 #include "codepage.h"
 
 #include <QHash>
+#include <algorithm>
 #include <memory>
 #include <unicode/ucnv.h>
 
@@ -62,27 +63,47 @@ QString fromCodePage936(const QByteArray& bytes) {
 
 namespace {
 
-// One character or one byte sequence through a converter that reports failure instead of substituting.
-QByteArray encodeStrict(UConverter* converter, const QString& character) {
-    char buffer[16];
+// A text or one byte sequence through a converter that reports failure instead of substituting.
+QByteArray encodeStrict(UConverter* converter, const QString& text) {
+    QByteArray buffer(4 * text.size() + 8, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
     ucnv_reset(converter);
     ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     const int32_t length =
-        ucnv_fromUChars(converter, buffer, sizeof buffer, reinterpret_cast<const UChar*>(character.utf16()),
-                        int32_t(character.size()), &status);
-    return U_FAILURE(status) ? QByteArray() : QByteArray(buffer, length);
+        ucnv_fromUChars(converter, buffer.data(), int32_t(buffer.size()),
+                        reinterpret_cast<const UChar*>(text.utf16()), int32_t(text.size()), &status);
+    if (U_FAILURE(status))
+        return {};
+    buffer.truncate(length);
+    return buffer;
 }
 
 QString decodeStrict(UConverter* converter, const QByteArray& bytes) {
-    UChar buffer[8];
+    QString buffer(bytes.size() * 2 + 2, Qt::Uninitialized);
     UErrorCode status = U_ZERO_ERROR;
     ucnv_reset(converter);
     ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     const int32_t length =
-        ucnv_toUChars(converter, buffer, 8, bytes.constData(), int32_t(bytes.size()), &status);
-    return U_FAILURE(status) || length == 0 ? QString()
-                                            : QString(reinterpret_cast<const QChar*>(buffer), length);
+        ucnv_toUChars(converter, reinterpret_cast<UChar*>(buffer.data()), int32_t(buffer.size()),
+                      bytes.constData(), int32_t(bytes.size()), &status);
+    if (U_FAILURE(status) || length == 0)
+        return {};
+    buffer.truncate(length);
+    return buffer;
+}
+
+bool hasPrivateUse(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF; });
+}
+
+// The whole text through code page 936 at once, the usual case; empty when some character needs GB18030.
+QByteArray wholeIn936(const QString& text) {
+    thread_local const Converter cp936 = openConverter();
+    if (!cp936 || hasPrivateUse(text))
+        return {};
+    const QByteArray bytes = encodeStrict(cp936.get(), text);
+    return !bytes.isEmpty() && decodeStrict(cp936.get(), bytes) == text ? bytes : QByteArray();
 }
 
 // Code page 936 gives some rare characters (䓖 among them) private-use code points where GB18030 names the
@@ -99,8 +120,8 @@ QByteArray characterBytes(const QString& character) {
     const auto found = known.constFind(character);
     if (found != known.constEnd())
         return *found;
-    Converter cp936 = openConverter();
-    Converter gb18030 = openConverter("gb18030");
+    thread_local const Converter cp936 = openConverter();
+    thread_local const Converter gb18030 = openConverter("gb18030");
     if (!cp936 || !gb18030)
         return {};
     QByteArray bytes = encodeStrict(cp936.get(), character);
@@ -116,8 +137,8 @@ QString sequenceText(const QByteArray& sequence) {
     const auto found = known.constFind(sequence);
     if (found != known.constEnd())
         return *found;
-    Converter cp936 = openConverter();
-    Converter gb18030 = openConverter("gb18030");
+    thread_local const Converter cp936 = openConverter();
+    thread_local const Converter gb18030 = openConverter("gb18030");
     if (!cp936 || !gb18030)
         return {};
     QString text = sequence.size() <= 2 ? decodeStrict(cp936.get(), sequence) : QString();
@@ -130,6 +151,8 @@ QString sequenceText(const QByteArray& sequence) {
 } // namespace
 
 QByteArray toGb18030(const QString& text) {
+    if (const QByteArray bytes = wholeIn936(text); !bytes.isEmpty())
+        return bytes;
     QByteArray out;
     out.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -149,6 +172,12 @@ QByteArray toGb18030(const QString& text) {
 }
 
 QString fromGb18030(const QByteArray& bytes) {
+    {
+        thread_local const Converter cp936 = openConverter();
+        const QString text = cp936 ? decodeStrict(cp936.get(), bytes) : QString();
+        if (!text.isEmpty() && !hasPrivateUse(text))
+            return text;
+    }
     QString out;
     out.reserve(bytes.size());
     for (qsizetype i = 0; i < bytes.size();) {
