@@ -1,9 +1,13 @@
 #include "mainwindow.h"
 
+#include "accessibility.h"
+#include "grouppickers.h"
+#include "keyboard.h"
 #include "messenger.h"
 #include "pictures.h"
 #include "store/storeerror.h"
 #include "windowdrag.h"
+#include "zoom.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,6 +44,21 @@ MainWindow::MainWindow(store::Store& store, Messenger& messenger, const QStringL
     m_ui.timer1->start();
 
     loadHandler();
+
+    m_keyboard = new KeyboardNavigation(*this, m_ui);
+    connect(this, &MainWindow::modeArranged, m_keyboard, &KeyboardNavigation::followMode);
+    m_zoom = new ViewZoom(*this, m_ui.text2, m_ui.list1,
+                          [this](int pixels) { setListItemHeight(m_ui.list1, pixels); });
+    nameForScreenReaders(m_ui);
+    setUpRecordCopy();
+}
+
+void MainWindow::useViewSettings(QSettings* settings) {
+    m_zoom->useSettings(settings);
+}
+
+void MainWindow::setGroups(const QStringList& groups) {
+    refillGroupPickers(m_ui.text6, m_ui.c1, groups);
 }
 
 MainWindow::~MainWindow() {

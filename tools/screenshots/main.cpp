@@ -7,6 +7,7 @@
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "mainwindow/zoom.h"
 #include "startup.h"
 #include "store/recordset.h"
 #include "store/schema.h"
@@ -115,10 +116,21 @@ int main(int argc, char** argv) {
             std::printf("%s: %d lines\n", qPrintable(path), int(list->count()));
         }
 
+        // Read by keyboard: bigger text and the focus mark on the result list.
+        window.selectTab(0);
+        window.zoom().setPercent(150);
+        window.activateWindow();
+        QApplication::processEvents();
+        window.controls().list1->setCurrentRow(2);
+        window.controls().list1->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        if (!save(window.grab(), QDir(output).filePath(QStringLiteral("mainwindow-keyboard.png"))))
+            return 1;
+        window.zoom().reset();
+
         // The group editor and a message box, both skinned because they appear over the skinned window.
         mainwindow::DialogMessenger dialogs;
-        auto* editor = groupeditor::GroupEditor::open(store, dialogs, window.controls().text6,
-                                                      window.controls().c1, &window);
+        auto* editor = groupeditor::GroupEditor::open(store, dialogs, &window);
         QApplication::processEvents();
         if (!save(editor->grab(), QDir(output).filePath(QStringLiteral("groupeditor.png"))))
             return 1;
