@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <algorithm>
@@ -444,10 +445,17 @@ bool isModifierOnly(int key) {
            key == Qt::Key_AltGr;
 }
 
+void updateMarked(QWidget* widget) {
+    auto* combo = qobject_cast<QComboBox*>(widget->parentWidget());
+    (combo != nullptr ? static_cast<QWidget*>(combo) : widget)->update();
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
+        area->viewport()->update();
+    }
+}
+
 void updateFocusedControl() {
     if (QWidget* focused = QApplication::focusWidget()) {
-        auto* combo = qobject_cast<QComboBox*>(focused->parentWidget());
-        (combo != nullptr ? static_cast<QWidget*>(combo) : focused)->update();
+        updateMarked(focused);
     }
 }
 
@@ -499,11 +507,42 @@ void paintFocusMark(QPainter& p, const QWidget* widget) {
     fillBox(p, w - m, m, m, h - 2 * m, colors::FocusMark);
 }
 
+namespace {
+
+// The band continued inside a scroll area's viewport, so that it is as wide there as elsewhere although the
+// frame is thinner. The viewport moves its pixels when it scrolls; it is then painted whole again, so no copy
+// of the band is left inside the content.
+bool paintViewportMark(QWidget* viewport, QEvent* event) {
+    auto* host = qobject_cast<QAbstractScrollArea*>(scrollHost(viewport));
+    if (host == nullptr || !showsFocusMark(host)) {
+        return false;
+    }
+    if (!viewport->property(keys::FocusRepaint).toBool()) {
+        setProp(viewport, keys::FocusRepaint, true);
+        for (QScrollBar* bar : {host->verticalScrollBar(), host->horizontalScrollBar()}) {
+            QObject::connect(bar, &QScrollBar::valueChanged, viewport, [viewport] { viewport->update(); });
+        }
+    }
+    forwardEvent(viewport, event);
+    QPainter p(viewport);
+    const int w = viewport->width();
+    const int h = viewport->height();
+    const int m = std::min({std::max(1, FocusMarkWidth - host->frameWidth()), w / 2, h / 2});
+    if (m > 0) {
+        fillBox(p, 0, 0, w, m, colors::FocusMark);
+        fillBox(p, 0, h - m, w, m, colors::FocusMark);
+        fillBox(p, 0, m, m, h - 2 * m, colors::FocusMark);
+        fillBox(p, w - m, m, m, h - 2 * m, colors::FocusMark);
+    }
+    return true;
+}
+
+} // namespace
+
 bool handle(QWidget* widget, Kind kind, QEvent* event) {
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         // The mark comes and goes with the focus; a combo box's text field takes it for the box.
-        auto* combo = qobject_cast<QComboBox*>(widget->parentWidget());
-        (combo != nullptr ? static_cast<QWidget*>(combo) : widget)->update();
+        updateMarked(widget);
     }
     switch (kind) {
     case Kind::ComboBox:
@@ -522,7 +561,10 @@ bool handle(QWidget* widget, Kind kind, QEvent* event) {
         }
         return false;
     default:
-        return event->type() == QEvent::Paint && paintAfterOwn(widget, event, kind);
+        if (event->type() != QEvent::Paint) {
+            return false;
+        }
+        return paintViewportMark(widget, event) || paintAfterOwn(widget, event, kind);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "skin/primitives.h"
 #include "skin/skin.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -304,6 +305,8 @@ private slots:
         panel->setFocusPolicy(Qt::TabFocus);
         auto* combo = add(new QComboBox, "C1", QRect(150, 50, 120, 26));
         combo->setEditable(true);
+        auto* list = add(new QListWidget, "List1", QRect(10, 90, 120, 80));
+        list->addItems({"一", "二", "三"});
         attachAndShow();
         form->activateWindow();
         QTRY_VERIFY(form->isActiveWindow());
@@ -349,6 +352,16 @@ private slots:
         QVERIFY(!painters::showsFocusMark(combo->lineEdit()));
         QCOMPARE(at(grabbed(combo), 0, 0), colors::FocusMark);
         QVERIFY(at(grabbed(panel), 0, 0) != colors::FocusMark);
+
+        // A list: the band runs on inside its thin frame, over the edge of the lines.
+        QCOMPARE(at(grabbed(list), 1, 40), colors::White);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY(list->hasFocus());
+        QImage marked = grabbed(list);
+        QCOMPARE(at(marked, 0, 40), colors::FocusMark);
+        QCOMPARE(at(marked, 1, 40), colors::FocusMark);
+        QCOMPARE(at(marked, 60, 1), colors::FocusMark);
+        QVERIFY(at(marked, 60, 40) != colors::FocusMark);
     }
 };
 

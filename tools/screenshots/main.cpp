@@ -17,9 +17,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -120,9 +122,15 @@ int main(int argc, char** argv) {
         window.selectTab(0);
         window.zoom().setPercent(150);
         window.activateWindow();
-        QApplication::processEvents();
-        window.controls().list1->setCurrentRow(2);
+        for (int i = 0; i < 100 && !window.isActiveWindow(); ++i) {
+            QApplication::processEvents();
+            QThread::msleep(10);
+        }
+        window.controls().list1->setCurrentRow(1);
         window.controls().list1->setFocus(Qt::TabFocusReason);
+        // A key, as the user presses it: the skin shows the focus band once the keyboard is in use.
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(window.controls().list1, &down);
         QApplication::processEvents();
         if (!save(window.grab(), QDir(output).filePath(QStringLiteral("mainwindow-keyboard.png"))))
             return 1;
