@@ -37,7 +37,7 @@ QString plainCaption(const QString& caption) {
 QKeySequence KeyboardNavigation::shortcutOf(int actionIndex) {
     switch (actionIndex) {
     case kActionSearch:
-        return QKeySequence(Qt::Key_Return);
+        return QKeySequence(Qt::Key_Enter);
     case kActionFavourite:
         return QKeySequence(Qt::CTRL | Qt::Key_D);
     case kActionCopyFromLibrary:

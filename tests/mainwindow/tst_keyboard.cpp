@@ -296,6 +296,7 @@ private slots:
         QCOMPARE(h.lines(), QStringList{QStringLiteral("[1]验方乙")}); // answered No
 
         // Tooltips name the keys.
+        QCOMPARE(h.find("Picture5_0")->toolTip(), QStringLiteral("查询（Enter）"));
         QCOMPARE(h.find("Picture5_1")->toolTip(), QStringLiteral("收藏（Ctrl+D）"));
         QCOMPARE(h.find("Picture5_6")->toolTip(), QStringLiteral("删除（Del）"));
         QCOMPARE(h.find("Picture4_1")->toolTip(), QStringLiteral("我的收藏（Ctrl+2）"));
