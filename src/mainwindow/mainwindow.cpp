@@ -62,6 +62,12 @@ void MainWindow::setGroups(const QStringList& groups) {
 }
 
 MainWindow::~MainWindow() {
+    // The keyboard and zoom helpers watch the controls; they go first, so no event of a dying control reaches
+    // them.
+    delete m_keyboard;
+    m_keyboard = nullptr;
+    delete m_zoom;
+    m_zoom = nullptr;
     // The controls die after this object's own members; nothing they send on the way may reach the handlers.
     for (QObject* child : findChildren<QObject*>()) {
         child->removeEventFilter(this);
