@@ -250,6 +250,20 @@ private slots:
         QCOMPARE(w.actions.last(), int(mainwindow::kActionEditGroups));
     }
 
+    // The mouse works as designed: clicking a tab or an action button does not take the focus from the field
+    // being typed in.
+    void clicksLeaveTheFocusWhereItWas() {
+        Harness h;
+        auto& w = openActive(h);
+        h.edit("Text1")->setFocus();
+        QTRY_COMPARE(focusedName(), QStringLiteral("Text1"));
+        QTest::mouseClick(h.find("Label2_1"), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(w.currentTab(), 1);
+        QTest::mouseClick(h.find("Label9_0"), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(w.actions, QList<int>{mainwindow::kActionSearch});
+        QCOMPARE(focusedName(), QStringLiteral("Text1"));
+    }
+
     // The shortcuts act only where their button is shown, and are named in the tooltips.
     void shortcutsFollowTheShownButtons() {
         Harness h;
