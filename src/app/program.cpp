@@ -4,13 +4,16 @@
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "mainwindow/zoom.h"
 #include "store/backup.h"
 #include "store/store.h"
 #include "store/storeerror.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <memory>
 
 namespace corvessa::app {
@@ -18,8 +21,10 @@ namespace corvessa::app {
 void connectMainWindow(mainwindow::MainWindow& window, store::Store& store, mainwindow::Messenger& messenger,
                        const QString& backupRoot) {
     window.setGroupEditorOpener([&window, &store, &messenger] {
-        groupeditor::GroupEditor::open(store, messenger, window.controls().text6, window.controls().c1,
-                                       &window);
+        // The editor says what it saved; the window refills its own pickers from that.
+        if (auto* editor = groupeditor::GroupEditor::open(store, messenger, &window))
+            QObject::connect(editor, &groupeditor::GroupEditor::groupsSaved, &window,
+                             &mainwindow::MainWindow::setGroups, Qt::UniqueConnection);
     });
     QObject::connect(&window, &mainwindow::MainWindow::closing, &window,
                      [&window, &store, &messenger, backupRoot] {
@@ -59,7 +64,11 @@ int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView person
     }
     writeHelpPages(store->dataFolder());
 
+    // The window's own settings (the text size) live beside the data folder, not in it.
+    const std::unique_ptr<QSettings> settings =
+        mainwindow::openViewSettings(QFileInfo(QDir::cleanPath(store->dataFolder())).absolutePath());
     mainwindow::MainWindow window(*store, messenger, sourceCatalogue);
+    window.useViewSettings(settings.get());
     connectMainWindow(window, *store, messenger, roots.backup);
     window.show();
     return QApplication::exec();

@@ -8,13 +8,13 @@
 #include "store/storeerror.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 namespace corvessa::groupeditor {
@@ -93,23 +93,8 @@ QString textFromGroups(const QStringList& groups) {
     return text;
 }
 
-void refillGroupPickers(QComboBox* text6, QComboBox* c1, const QStringList& groups) {
-    for (QComboBox* box : {text6, c1}) {
-        if (!box)
-            continue;
-        box->clear();
-        box->addItem(kAllGroups);
-        box->addItems(groups);
-        box->setCurrentIndex(-1);
-        if (box->isEditable())
-            box->setEditText(QString());
-    }
-}
-
-GroupEditor::GroupEditor(store::Store& store, mainwindow::Messenger& messenger, QComboBox* text6,
-                         QComboBox* c1, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_store(store), m_messenger(messenger),
-      m_text6(text6), m_c1(c1) {
+GroupEditor::GroupEditor(store::Store& store, mainwindow::Messenger& messenger, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_store(store), m_messenger(messenger) {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     load();
@@ -177,6 +162,25 @@ void GroupEditor::buildControls() {
     m_command1->setGeometry(inner - 12 - 100, 384, 100, 32);
     connect(m_command1, &QPushButton::clicked, this, [this] { save(); });
 
+    // By keyboard: Tab leaves the text for the button, Enter or Space on the button saves, Ctrl+S saves from
+    // anywhere in the window and Escape closes it without saving.
+    m_text1->setTabChangesFocus(true);
+    m_command1->setAutoDefault(true);
+    m_command1->setToolTip(QStringLiteral("保存（Ctrl+S）"));
+    auto* saveKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
+    connect(saveKey, &QShortcut::activated, this, [this] { save(); });
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    m_image1->setToolTip(QStringLiteral("关闭（Esc）"));
+
+    m_text1->setAccessibleName(QStringLiteral("分组"));
+    m_text1->setAccessibleDescription(QStringLiteral("每行一个分组；Ctrl+S 保存，Esc 关闭而不保存"));
+    m_command1->setAccessibleName(QStringLiteral("保存"));
+    m_command1->setAccessibleDescription(m_command1->toolTip());
+    m_image1->setAccessibleName(QStringLiteral("关闭"));
+    m_image1->setAccessibleDescription(QStringLiteral("关闭而不保存（Esc）"));
+    m_label11->setAccessibleName(QStringLiteral("编辑分组"));
+
     m_picture2->installEventFilter(this);
     m_image1->installEventFilter(this);
 }
@@ -219,8 +223,7 @@ void GroupEditor::placeOnScreen() {
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2 - kAboveCentre);
 }
 
-GroupEditor* GroupEditor::open(store::Store& store, mainwindow::Messenger& messenger, QComboBox* text6,
-                               QComboBox* c1, QWidget* parent) {
+GroupEditor* GroupEditor::open(store::Store& store, mainwindow::Messenger& messenger, QWidget* parent) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* editor = qobject_cast<GroupEditor*>(window);
         if (editor && editor->isVisible()) {
@@ -229,7 +232,7 @@ GroupEditor* GroupEditor::open(store::Store& store, mainwindow::Messenger& messe
             return editor;
         }
     }
-    auto* editor = new GroupEditor(store, messenger, text6, c1, parent);
+    auto* editor = new GroupEditor(store, messenger, parent);
     if (!editor->isLoaded()) {
         const QString failure = editor->loadFailure();
         delete editor;
@@ -251,7 +254,7 @@ bool GroupEditor::save() {
             this, QStringLiteral("分组没有保存，原来的分组都没有改变。\n%1").arg(error.message()));
         return false;
     }
-    refillGroupPickers(m_text6, m_c1, groups);
+    emit groupsSaved(groups);
     close();
     return true;
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
-class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -19,9 +17,6 @@ class Messenger;
 
 namespace corvessa::groupeditor {
 
-// The first entry of both group pickers; the personal search reads it as "any group".
-inline const QString kAllGroups = QStringLiteral("全部");
-
 // The groups a save stores: the editor's text split into lines at "\n" (a QPlainTextEdit gives every line
 // break, however it was typed or pasted, as "\n"), without the lines that are empty or hold only white space.
 // The lines kept are exactly as typed, with their blanks; duplicates stay.
@@ -31,38 +26,38 @@ QStringList groupsFromText(const QString& text);
 // the caret placed at the end stands on a fresh line.
 QString textFromGroups(const QStringList& groups);
 
-// Empties the group filter (text6) and the editor's group picker (C1) and fills each with "全部" and then the
-// groups in order, text6 first. Neither box is left showing an item afterwards: an empty box text is what the
-// searches and the personal editor take for "no group chosen". A null box is skipped.
-void refillGroupPickers(QComboBox* text6, QComboBox* c1, const QStringList& groups);
-
 // The group editor window (Form2): the groups of the personal database as text, one per line. Modeless and
-// frameless; it deletes itself when closed. The main window's two group pickers are refilled only when a save
-// has been committed.
+// frameless; it deletes itself when closed. It announces the groups of a committed save with groupsSaved();
+// whoever opened it refills its group pickers from there. Escape closes it without saving, as its close
+// image does.
 class GroupEditor : public QWidget {
     Q_OBJECT
 public:
     // Builds the window and runs its load: attaches the skin, places the window, reads the groups. A failed
     // read leaves isLoaded() false, the reason in loadFailure() and the save disabled, so an empty text can
     // never be saved over groups that merely could not be read.
-    GroupEditor(store::Store& store, mainwindow::Messenger& messenger, QComboBox* text6, QComboBox* c1,
-                QWidget* parent = nullptr);
+    GroupEditor(store::Store& store, mainwindow::Messenger& messenger, QWidget* parent = nullptr);
 
     // What the main window's "编辑分组" button calls: shows the open group editor if there is one (modeless,
     // like the one window of that name it stands for), else builds and shows a new one. When the groups
     // cannot be read, the user is told and no window appears; the result is then null.
-    static GroupEditor* open(store::Store& store, mainwindow::Messenger& messenger, QComboBox* text6,
-                             QComboBox* c1, QWidget* parent = nullptr);
+    static GroupEditor* open(store::Store& store, mainwindow::Messenger& messenger,
+                             QWidget* parent = nullptr);
 
     bool isLoaded() const { return m_loaded; }
     const QString& loadFailure() const { return m_loadFailure; }
 
-    // The save button: replaces table 分组 with the groups of the text in one transaction, refills the
-    // pickers and closes. When the database refuses any part of it, the table keeps its old groups, the user
-    // is told why, and the window stays open with the text as typed. Returns whether the groups were saved.
+    // The save button: replaces table 分组 with the groups of the text in one transaction, emits
+    // groupsSaved() and closes. When the database refuses any part of it, the table keeps its old groups, the
+    // user is told why, and the window stays open with the text as typed. Returns whether the groups were
+    // saved.
     bool save();
 
     QPlainTextEdit* textBox() const { return m_text1; }
+
+signals:
+    // The groups just committed to table 分组, in their stored order.
+    void groupsSaved(const QStringList& groups);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,8 +72,6 @@ private:
 
     store::Store& m_store;
     mainwindow::Messenger& m_messenger;
-    QPointer<QComboBox> m_text6;
-    QPointer<QComboBox> m_c1;
     bool m_loaded = false;
     QString m_loadFailure;
 

@@ -91,6 +91,8 @@ QComboBox* makeGroupBox(QWidget* parent, const QString& name, const QRect& geome
     auto* box = make<QComboBox>(parent, name, geometry);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed stays what is typed: no group name is completed into the box while typing.
+    box->setCompleter(nullptr);
     box->setFont(inputFont());
     return box;
 }

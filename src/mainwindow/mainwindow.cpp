@@ -1,9 +1,13 @@
 #include "mainwindow.h"
 
+#include "accessibility.h"
+#include "grouppickers.h"
+#include "keyboard.h"
 #include "messenger.h"
 #include "pictures.h"
 #include "store/storeerror.h"
 #include "windowdrag.h"
+#include "zoom.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,9 +44,30 @@ MainWindow::MainWindow(store::Store& store, Messenger& messenger, const QStringL
     m_ui.timer1->start();
 
     loadHandler();
+
+    m_keyboard = new KeyboardNavigation(*this, m_ui);
+    connect(this, &MainWindow::modeArranged, m_keyboard, &KeyboardNavigation::followMode);
+    m_zoom = new ViewZoom(*this, m_ui.text2, m_ui.list1,
+                          [this](int pixels) { setListItemHeight(m_ui.list1, pixels); });
+    nameForScreenReaders(m_ui);
+    setUpRecordCopy();
+}
+
+void MainWindow::useViewSettings(QSettings* settings) {
+    m_zoom->useSettings(settings);
+}
+
+void MainWindow::setGroups(const QStringList& groups) {
+    refillGroupPickers(m_ui.text6, m_ui.c1, groups);
 }
 
 MainWindow::~MainWindow() {
+    // The keyboard and zoom helpers watch the controls; they go first, so no event of a dying control reaches
+    // them.
+    delete m_keyboard;
+    m_keyboard = nullptr;
+    delete m_zoom;
+    m_zoom = nullptr;
     // The controls die after this object's own members; nothing they send on the way may reach the handlers.
     for (QObject* child : findChildren<QObject*>()) {
         child->removeEventFilter(this);

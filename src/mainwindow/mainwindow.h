@@ -9,13 +9,17 @@
 #include <functional>
 #include <optional>
 
+class QSettings;
+
 namespace corvessa::store {
 class Store;
 }
 
 namespace corvessa::mainwindow {
 
+class KeyboardNavigation;
 class Messenger;
+class ViewZoom;
 class WindowDragFilter;
 
 // The modes of the window; the current tab holds one of them.
@@ -84,10 +88,23 @@ public:
     // The group editor is another window; whoever builds both says how to open it.
     void setGroupEditorOpener(std::function<void()> open);
     void openGroupEditor();
+    // Refills both group pickers with "全部" and these groups (after the group editor saved them).
+    void setGroups(const QStringList& groups);
+
+    // The size of the text in the detail view and the result list, kept in `settings` (null: not kept).
+    void useViewSettings(QSettings* settings);
+    ViewZoom& zoom() const { return *m_zoom; }
+    KeyboardNavigation& keyboard() const { return *m_keyboard; }
+
+    // The record the detail view shows, as plain text: name, source and indications where it has them, then
+    // its full text as shown. Empty when no record is shown.
+    QString wholeRecordText() const;
 
 signals:
     // Emitted once when the window is about to close, whichever way it is closed; the exit work hangs here.
     void closing();
+    // The controls were arranged for a mode (after a tab selection).
+    void modeArranged(int mode);
 
 protected:
     // Opens a decoded page address in the user's browser. Tests override it to capture the address.
@@ -141,6 +158,7 @@ private:
     void onText4Changed();
 
     void openLink(const char* obfuscatedList);
+    void setUpRecordCopy();
     void setCaptionSelected(int tab, bool selected);
 
     // The record the detail view shows, as read when it was shown: the actions that copy a record work on it,
@@ -157,7 +175,10 @@ private:
     int m_reportDepth = 0;
     QString m_pendingFailure;
     bool m_closingEmitted = false;
+    QObject* m_pressedLink = nullptr; // the close image or link line a left press began on
     WindowDragFilter* m_dragFilter = nullptr;
+    KeyboardNavigation* m_keyboard = nullptr;
+    ViewZoom* m_zoom = nullptr;
 };
 
 } // namespace corvessa::mainwindow

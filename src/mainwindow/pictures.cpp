@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -15,8 +16,12 @@ const QColor kLightBlue(170, 208, 232);
 const QColor kPaleBlue(226, 239, 248);
 const QColor kWhite(255, 255, 255);
 
+// Drawn at the device pixel ratio of the screen, in device-independent coordinates, so a picture is as sharp
+// at 200 % as at 100 %.
 QPixmap transparentPixmap(int width, int height) {
-    QPixmap pixmap(width, height);
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(width, height) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }

@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <algorithm>
+#include <utility>
 
 namespace corvessa::mainwindow {
 
@@ -130,6 +132,7 @@ void MainWindow::arrangeForMode(int mode) {
     for (int i = 0; i < kPanelCount; ++i)
         m_ui.picture6[size_t(i)]->setVisible(i == a.panel);
     m_ui.picture5[kActionEditGroups]->setVisible(a.editGroups);
+    emit modeArranged(mode);
 }
 
 void MainWindow::blinkAdvertisement() {
@@ -170,6 +173,11 @@ void MainWindow::openUrl(const QUrl& url) {
 
 bool MainWindow::chromeEventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    const bool tabHitArea = std::find(m_ui.label2.begin(), m_ui.label2.end(), watched) != m_ui.label2.end();
+    // A label hands the moves it does not use to its parent; over the tab strip and the title bar that would
+    // start a window drag and swallow the click the user began on the tab, the close image or the link.
+    if (type == QEvent::MouseMove && (tabHitArea || watched == m_ui.image1 || watched == m_ui.label10))
+        return true;
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
         // Any mouse button presses and releases a tab.
         for (int i = 0; i < kTabCount; ++i) {
@@ -183,9 +191,20 @@ bool MainWindow::chromeEventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (watched == m_ui.image1 || watched == m_ui.label10 || watched == m_ui.label4) {
-        if (type == QEvent::MouseButtonPress)
+        if (type == QEvent::MouseButtonPress) {
+            // Only a release that follows a press of its own counts; the second click of a double-click
+            // opens nothing, whether or not the window system sends its press before the double-click.
+            m_pressedLink = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton ? watched : nullptr;
             return true; // so that the release comes back to the same control
-        if (!isClick(watched, event))
+        }
+        if (type == QEvent::MouseButtonDblClick) {
+            m_pressedLink = nullptr;
+            return true;
+        }
+        if (type != QEvent::MouseButtonRelease)
+            return false;
+        const bool pressedHere = std::exchange(m_pressedLink, nullptr) == watched;
+        if (!pressedHere || !isClick(watched, event))
             return false;
         if (watched == m_ui.image1)
             close();

@@ -173,6 +173,7 @@ public:
         if (!isAttached(widget)) {
             return false; // detached while this event was on its way
         }
+        painters::noteInput(event);
         bool consumed = false;
         const Kind kind = classKind(widget);
         if (auto* host = qobject_cast<QHeaderView*>(painters::scrollHost(widget)); host && isAttached(host)) {

@@ -25,9 +25,10 @@ inline constexpr char OldState[] = "OLDSTATE";
 inline constexpr char AlphaLevel[] = "ALPHALEVEL";
 inline constexpr char HdIndex[] = "HDINDEX";
 inline constexpr char HmIndex[] = "HMINDEX";
-inline constexpr char ScreenBmp[] = "SCREENBMP"; // what a push button shows; fades blend onto it
-inline constexpr char RenderKey[] = "RENDERKEY"; // caption and font the state images were rendered with
-QByteArray stateImage(int state);                // "0BMP" … "3BMP"
+inline constexpr char ScreenBmp[] = "SCREENBMP";       // what a push button shows; fades blend onto it
+inline constexpr char RenderKey[] = "RENDERKEY";       // caption and font the state images were rendered with
+inline constexpr char FocusRepaint[] = "FOCUSREPAINT"; // a viewport repainted whole after it scrolls
+QByteArray stateImage(int state);                      // "0BMP" … "3BMP"
 } // namespace keys
 
 // What "PROCADDR" records besides marking the window: the settings the engine changed on attachment, so that

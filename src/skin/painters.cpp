@@ -3,6 +3,7 @@
 #include "images.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -13,8 +14,10 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <algorithm>
 
 namespace corvessa::skin::painters {
 
@@ -79,6 +82,9 @@ bool paintCombo(QComboBox* combo) {
                   Qt::AlignLeft | Qt::AlignVCenter, true);
     }
     paintComboButton(p, combo);
+    if (showsFocusMark(combo)) {
+        paintFocusMark(p, combo);
+    }
     return true;
 }
 
@@ -220,7 +226,8 @@ bool paintAfterOwn(QWidget* w, QEvent* event, Kind kind) {
     const auto* frame = qobject_cast<const QFrame*>(w);
     const bool gridBorder = kind == Kind::Grid && frame && frame->frameShape() != QFrame::NoFrame;
     const bool listFrame = kind == Kind::DataList || kind == Kind::DropDownList;
-    if (!edge && !gridBorder && !listFrame) {
+    const bool focusMark = showsFocusMark(w);
+    if (!edge && !gridBorder && !listFrame && !focusMark) {
         return false;
     }
     forwardEvent(w, event);
@@ -234,6 +241,9 @@ bool paintAfterOwn(QWidget* w, QEvent* event, Kind kind) {
     }
     if (gridBorder) {
         frameBox(p, 0, 0, w->width(), w->height(), frameColour(w));
+    }
+    if (focusMark) {
+        paintFocusMark(p, w);
     }
     return true;
 }
@@ -424,7 +434,116 @@ double progressFraction(int value, int minimum, int maximum) {
     return std::clamp(double(value - minimum) / double(maximum - minimum), 0.0, 1.0);
 }
 
+namespace {
+
+// Whether the user is working by keyboard: the mark shows from a key press until the next mouse press, so a
+// click looks as it always has and the mark appears as soon as the keyboard is used.
+bool g_keyboardInUse = false;
+
+bool isModifierOnly(int key) {
+    return key == Qt::Key_Control || key == Qt::Key_Shift || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr;
+}
+
+void updateMarked(QWidget* widget) {
+    auto* combo = qobject_cast<QComboBox*>(widget->parentWidget());
+    (combo != nullptr ? static_cast<QWidget*>(combo) : widget)->update();
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) {
+        area->viewport()->update();
+    }
+}
+
+void updateFocusedControl() {
+    if (QWidget* focused = QApplication::focusWidget()) {
+        updateMarked(focused);
+    }
+}
+
+} // namespace
+
+void noteInput(QEvent* event) {
+    bool keyboard = g_keyboardInUse;
+    if (event->type() == QEvent::KeyPress) {
+        keyboard = keyboard || !isModifierOnly(static_cast<QKeyEvent*>(event)->key());
+    } else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        keyboard = false;
+    }
+    if (keyboard != g_keyboardInUse) {
+        g_keyboardInUse = keyboard;
+        updateFocusedControl();
+    }
+}
+
+bool keyboardInUse() {
+    return g_keyboardInUse;
+}
+
+bool showsFocusMark(const QWidget* widget) {
+    const QWidget* focused = QApplication::focusWidget();
+    if (!g_keyboardInUse || focused == nullptr || classKind(widget) == Kind::PushButton) {
+        return false; // a push button draws its own dotted focus rectangle into its faces
+    }
+    if (qobject_cast<const QComboBox*>(widget->parentWidget()) != nullptr) {
+        return false; // a combo box's text field: the box around it carries the mark
+    }
+    if (qobject_cast<const QComboBox*>(widget) != nullptr) {
+        return focused == widget || widget->isAncestorOf(focused);
+    }
+    return focused == widget && (widget->focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void paintFocusMark(QPainter& p, const QWidget* widget) {
+    // Whole device-independent pixels: on a high-density screen the band is as many device pixels wider
+    // and stays sharp.
+    const int w = widget->width();
+    const int h = widget->height();
+    const int m = std::min({FocusMarkWidth, w / 2, h / 2});
+    if (m <= 0) {
+        return;
+    }
+    fillBox(p, 0, 0, w, m, colors::FocusMark);
+    fillBox(p, 0, h - m, w, m, colors::FocusMark);
+    fillBox(p, 0, m, m, h - 2 * m, colors::FocusMark);
+    fillBox(p, w - m, m, m, h - 2 * m, colors::FocusMark);
+}
+
+namespace {
+
+// The band continued inside a scroll area's viewport, so that it is as wide there as elsewhere although the
+// frame is thinner. The viewport moves its pixels when it scrolls; it is then painted whole again, so no copy
+// of the band is left inside the content.
+bool paintViewportMark(QWidget* viewport, QEvent* event) {
+    auto* host = qobject_cast<QAbstractScrollArea*>(scrollHost(viewport));
+    if (host == nullptr || !showsFocusMark(host)) {
+        return false;
+    }
+    if (!viewport->property(keys::FocusRepaint).toBool()) {
+        setProp(viewport, keys::FocusRepaint, true);
+        for (QScrollBar* bar : {host->verticalScrollBar(), host->horizontalScrollBar()}) {
+            QObject::connect(bar, &QScrollBar::valueChanged, viewport, [viewport] { viewport->update(); });
+        }
+    }
+    forwardEvent(viewport, event);
+    QPainter p(viewport);
+    const int w = viewport->width();
+    const int h = viewport->height();
+    const int m = std::min({std::max(1, FocusMarkWidth - host->frameWidth()), w / 2, h / 2});
+    if (m > 0) {
+        fillBox(p, 0, 0, w, m, colors::FocusMark);
+        fillBox(p, 0, h - m, w, m, colors::FocusMark);
+        fillBox(p, 0, m, m, h - 2 * m, colors::FocusMark);
+        fillBox(p, w - m, m, m, h - 2 * m, colors::FocusMark);
+    }
+    return true;
+}
+
+} // namespace
+
 bool handle(QWidget* widget, Kind kind, QEvent* event) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        // The mark comes and goes with the focus; a combo box's text field takes it for the box.
+        updateMarked(widget);
+    }
     switch (kind) {
     case Kind::ComboBox:
     case Kind::DriveList:
@@ -442,7 +561,10 @@ bool handle(QWidget* widget, Kind kind, QEvent* event) {
         }
         return false;
     default:
-        return event->type() == QEvent::Paint && paintAfterOwn(widget, event, kind);
+        if (event->type() != QEvent::Paint) {
+            return false;
+        }
+        return paintViewportMark(widget, event) || paintAfterOwn(widget, event, kind);
     }
 }
 

@@ -23,7 +23,8 @@ inline constexpr int ComboTextInset = 4; // left margin of the current text of a
 inline constexpr Borders ComboButtonBorders{2, 1, 1, 1};
 inline constexpr Borders DiscBorders{5, 5, 5, 5};
 inline constexpr Borders HeaderItemBorders{1, 1, 1, 1};
-inline constexpr int ProgressFrame = 1; // the flat progress bar's frame width
+inline constexpr int ProgressFrame = 1;  // the flat progress bar's frame width
+inline constexpr int FocusMarkWidth = 2; // the band round a control with the keyboard focus
 
 // Reacts to one event of an attached control of the given kind; true when the engine painted in its place.
 bool handle(QWidget* widget, Kind kind, QEvent* event);
@@ -49,6 +50,18 @@ void paintCheckGlyph(QPainter& p, QWidget* checkBox);
 void paintOptionGlyph(QPainter& p, QWidget* optionButton);
 void paintClientEdge(QPainter& p, QWidget* widget);
 bool hasSunkenEdge(const QWidget* widget);
+
+// Follows whether the user works by keyboard: a key press (other than a modifier alone) turns it on, a mouse
+// press turns it off; the focused control is repainted when it changes.
+void noteInput(QEvent* event);
+bool keyboardInUse();
+
+// Whether the widget shows the focus mark: the keyboard is in use, the widget has the keyboard focus and
+// takes the focus by Tab (a combo box also while its text field has it). Push buttons draw their own focus
+// rectangle and never show the mark.
+bool showsFocusMark(const QWidget* widget);
+// A band of FocusMarkWidth pixels in the focus colour along the inside of the widget's edge.
+void paintFocusMark(QPainter& p, const QWidget* widget);
 
 // The fraction of a progress bar that is filled, 0 to 1.
 double progressFraction(int value, int minimum, int maximum);

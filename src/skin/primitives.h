@@ -20,6 +20,7 @@ namespace colors {
 inline constexpr QRgb FrameBlue = qRgb(84, 165, 213);        // frame of enabled controls
 inline constexpr QRgb FramePale = qRgb(164, 207, 233);       // frame of disabled controls
 inline constexpr QRgb PressedFrame = qRgb(57, 134, 196);     // check box frame while pressed
+inline constexpr QRgb FocusMark = qRgb(57, 134, 196);        // band round the control with the keyboard focus
 inline constexpr QRgb BarBlue = qRgb(76, 214, 246);          // filled part of a progress bar
 inline constexpr QRgb DisabledCaption = qRgb(121, 138, 150); // caption of a disabled push button
 inline constexpr QRgb White = qRgb(255, 255, 255);

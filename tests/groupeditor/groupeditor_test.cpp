@@ -2,11 +2,13 @@
 // drag.
 #include "fixture.h"
 #include "groupeditor/groupeditor.h"
+#include "mainwindow/grouppickers.h"
 #include "mainwindow/messenger.h"
 #include "store/recordset.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -15,9 +17,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 using corvessa::groupeditor::GroupEditor;
+using corvessa::mainwindow::refillGroupPickers;
 using corvessa::mainwindow::ScriptedMessenger;
 using corvessa::testsupport::FixtureDatabases;
 using namespace corvessa::store;
@@ -72,9 +76,16 @@ struct Scene {
     ~Scene() { delete editor; }
 
     ProbeEditor* open() {
-        editor = new ProbeEditor(fixture.store(), messenger, &text6, &c1);
+        editor = new ProbeEditor(fixture.store(), messenger);
+        connectPickers(editor);
         editor->show();
         return editor;
+    }
+    // The main window refills its pickers from what the editor says it saved.
+    void connectPickers(GroupEditor* opened) {
+        if (opened)
+            QObject::connect(opened, &GroupEditor::groupsSaved, opened,
+                             [this](const QStringList& groups) { refillGroupPickers(&text6, &c1, groups); });
     }
     QPlainTextEdit* text() const { return editor->findChild<QPlainTextEdit*>(QStringLiteral("Text1")); }
     QPushButton* saveButton() const { return editor->findChild<QPushButton*>(QStringLiteral("Command1")); }
@@ -107,6 +118,9 @@ private slots:
     void failingSaveChangesNothingAndKeepsTheText();
     void openShowsOneWindowAndRefusesUnreadableGroups();
     void dragOnlyWithTheLeftButton();
+    void savedGroupsAreAnnouncedNotPushed();
+    void keyboardSavesAndEscapeCloses();
+    void screenReaderNames();
 };
 
 void GroupEditorTest::textRules() {
@@ -297,13 +311,11 @@ void GroupEditorTest::failingSaveChangesNothingAndKeepsTheText() {
 void GroupEditorTest::openShowsOneWindowAndRefusesUnreadableGroups() {
     {
         Scene scene;
-        QPointer<GroupEditor> first =
-            GroupEditor::open(scene.fixture.store(), scene.messenger, &scene.text6, &scene.c1);
+        QPointer<GroupEditor> first = GroupEditor::open(scene.fixture.store(), scene.messenger);
         QVERIFY(first && first->isVisible());
         first->textBox()->setPlainText(QStringLiteral("还没保存"));
         // A second press of the button brings the same window forward, with the text as the user left it.
-        QCOMPARE(GroupEditor::open(scene.fixture.store(), scene.messenger, &scene.text6, &scene.c1),
-                 first.data());
+        QCOMPARE(GroupEditor::open(scene.fixture.store(), scene.messenger), first.data());
         QCOMPARE(first->textBox()->toPlainText(), QStringLiteral("还没保存"));
         delete first;
     }
@@ -311,8 +323,7 @@ void GroupEditorTest::openShowsOneWindowAndRefusesUnreadableGroups() {
         // Groups that cannot be read must not open an empty editor whose save would wipe them.
         Scene scene;
         scene.fixture.execPersonal(QStringLiteral("ALTER TABLE [分组] RENAME TO [分组旧]"));
-        GroupEditor* editor =
-            GroupEditor::open(scene.fixture.store(), scene.messenger, &scene.text6, &scene.c1);
+        GroupEditor* editor = GroupEditor::open(scene.fixture.store(), scene.messenger);
         QVERIFY(!editor);
         QCOMPARE(scene.messenger.shown().size(), 1);
         QVERIFY(scene.messenger.last().startsWith(QStringLiteral("分组无法读取")));
@@ -320,7 +331,7 @@ void GroupEditorTest::openShowsOneWindowAndRefusesUnreadableGroups() {
             QVERIFY(!qobject_cast<GroupEditor*>(window));
         QVERIFY(!scene.fixture.store().recordset().isOpen());
 
-        ProbeEditor direct(scene.fixture.store(), scene.messenger, &scene.text6, &scene.c1);
+        ProbeEditor direct(scene.fixture.store(), scene.messenger);
         QVERIFY(!direct.isLoaded());
         QVERIFY(!direct.findChild<QPushButton*>(QStringLiteral("Command1"))->isEnabled());
         QVERIFY(!direct.save());
@@ -344,6 +355,84 @@ void GroupEditorTest::dragOnlyWithTheLeftButton() {
     sendMove(scene.child("Image1"), Qt::LeftButton);
     QCOMPARE(editor->moves, 1);
     QVERIFY(editor->isVisible());
+}
+
+void GroupEditorTest::savedGroupsAreAnnouncedNotPushed() {
+    Scene scene;
+    auto* editor = new ProbeEditor(scene.fixture.store(), scene.messenger);
+    QSignalSpy saved(editor, &GroupEditor::groupsSaved);
+    editor->show();
+    editor->textBox()->setPlainText(QStringLiteral("甲\n 乙 \n"));
+    QVERIFY(editor->save());
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(saved.first().first().toStringList(),
+             (QStringList{QStringLiteral("甲"), QStringLiteral(" 乙 ")}));
+    // Nobody listened: the editor itself touches no other window's boxes.
+    QCOMPARE(items(scene.text6), (QStringList{kAll, QStringLiteral("旧分组")}));
+
+    // A failed save announces nothing.
+    auto* failing = new ProbeEditor(scene.fixture.store(), scene.messenger);
+    QSignalSpy none(failing, &GroupEditor::groupsSaved);
+    failing->textBox()->setPlainText(QString(201, QChar(0x957F)));
+    QVERIFY(!failing->save());
+    QCOMPARE(none.count(), 0);
+    delete failing;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void GroupEditorTest::keyboardSavesAndEscapeCloses() {
+    {
+        // Escape closes without saving, as the close image does.
+        Scene scene;
+        ProbeEditor* editor = scene.open();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        scene.text()->setFocus();
+        QTest::keyClicks(scene.text(), "abc");
+        QTest::keyClick(scene.text(), Qt::Key_Escape);
+        QVERIFY(scene.closedAndGone());
+        QCOMPARE(storedGroups(scene.fixture), defaultGroups());
+    }
+    {
+        // Tab leaves the text for the save button (no tab character is typed); Enter on it saves.
+        Scene scene;
+        ProbeEditor* editor = scene.open();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        scene.text()->setPlainText(QStringLiteral("甲\n"));
+        scene.text()->setFocus();
+        QTest::keyClick(scene.text(), Qt::Key_Tab);
+        QCOMPARE(scene.text()->toPlainText(), QStringLiteral("甲\n"));
+        QTRY_COMPARE(QApplication::focusWidget(), scene.saveButton());
+        QVERIFY(scene.saveButton()->toolTip().contains(QStringLiteral("Ctrl+S")));
+        QTest::keyClick(scene.saveButton(), Qt::Key_Return);
+        QCOMPARE(storedGroups(scene.fixture), QStringList{QStringLiteral("甲")});
+        QCOMPARE(items(scene.c1), (QStringList{kAll, QStringLiteral("甲")}));
+        QVERIFY(scene.closedAndGone());
+    }
+    {
+        // Ctrl+S saves from the text.
+        Scene scene;
+        ProbeEditor* editor = scene.open();
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        scene.text()->setPlainText(QStringLiteral("乙\n"));
+        scene.text()->setFocus();
+        QTest::keyClick(scene.text(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(storedGroups(scene.fixture), QStringList{QStringLiteral("乙")});
+        QVERIFY(scene.closedAndGone());
+    }
+}
+
+void GroupEditorTest::screenReaderNames() {
+    Scene scene;
+    ProbeEditor* editor = scene.open();
+    for (const char* name : {"Text1", "Command1", "Image1"}) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(scene.child(name));
+        QVERIFY(face);
+        const QString spoken = face->text(QAccessible::Name);
+        QVERIFY2(!spoken.isEmpty() && spoken.at(0).unicode() >= 0x4E00, name);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(scene.saveButton())->text(QAccessible::Name),
+             QStringLiteral("保存"));
+    Q_UNUSED(editor);
 }
 
 QTEST_MAIN(GroupEditorTest)

@@ -6,8 +6,10 @@
 #include "skin/primitives.h"
 #include "skin/skin.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -292,6 +294,74 @@ private slots:
 
         text->setEnabled(false);
         QCOMPARE(at(grabbed(text), 0, 0), colors::FramePale);
+    }
+
+    // The control with the keyboard focus carries a band in the skin's focus colour; it moves with the focus
+    // and at twice the pixel density it is twice as many device pixels wide, still sharp.
+    void focusMarkFollowsTheFocus() {
+        auto* text = add(new QLineEdit, "Text1", QRect(10, 10, 120, 26));
+        auto* other = add(new QLineEdit, "Text3", QRect(10, 50, 120, 26));
+        auto* panel = add(new QFrame, "Picture5_0", QRect(150, 10, 90, 29));
+        panel->setFocusPolicy(Qt::TabFocus);
+        auto* combo = add(new QComboBox, "C1", QRect(150, 50, 120, 26));
+        combo->setEditable(true);
+        auto* list = add(new QListWidget, "List1", QRect(10, 90, 120, 80));
+        list->addItems({"一", "二", "三"});
+        attachAndShow();
+        form->activateWindow();
+        QTRY_VERIFY(form->isActiveWindow());
+
+        text->setFocus();
+        QTRY_VERIFY(text->hasFocus());
+        // Focus alone, before any key: the designed look. A mouse press ends the keyboard's mark again.
+        QCOMPARE(at(grabbed(text), 0, 0), colors::FrameBlue);
+        QTest::keyClick(text, Qt::Key_Shift);
+        QCOMPARE(at(grabbed(text), 0, 0), colors::FrameBlue);
+        QTest::keyClick(text, Qt::Key_End);
+        QVERIFY(painters::keyboardInUse());
+        QCOMPARE(at(grabbed(text), 0, 0), colors::FocusMark);
+        QTest::mouseClick(text, Qt::LeftButton);
+        QVERIFY(!painters::keyboardInUse());
+        QCOMPARE(at(grabbed(text), 0, 0), colors::FrameBlue);
+        QTest::keyClick(text, Qt::Key_End);
+        QImage image = grabbed(text);
+        QCOMPARE(at(image, 0, 0), colors::FocusMark);
+        QCOMPARE(at(image, 1, 1), colors::FocusMark);
+        QCOMPARE(at(image, 119, 25), colors::FocusMark);
+        QVERIFY(at(image, 2, 13) != colors::FocusMark);
+        QCOMPARE(at(grabbed(other), 0, 0), colors::FrameBlue);
+        QVERIFY(!painters::showsFocusMark(panel));
+
+        QImage dense(QSize(120, 26) * 2, QImage::Format_ARGB32_Premultiplied);
+        dense.setDevicePixelRatio(2);
+        dense.fill(Qt::black);
+        text->render(&dense);
+        QCOMPARE(at(dense, 0, 0), colors::FocusMark);
+        QCOMPARE(at(dense, 3, 20), colors::FocusMark);
+        QVERIFY(at(dense, 4, 26) != colors::FocusMark);
+
+        QTest::keyClick(text, Qt::Key_Tab);
+        QTest::keyClick(other, Qt::Key_Tab);
+        QTRY_VERIFY(panel->hasFocus());
+        QCOMPARE(at(grabbed(panel), 0, 0), colors::FocusMark);
+        QCOMPARE(at(grabbed(text), 0, 0), colors::FrameBlue);
+
+        QTest::keyClick(panel, Qt::Key_Tab);
+        QTRY_VERIFY(combo->hasFocus() || combo->lineEdit()->hasFocus());
+        QVERIFY(painters::showsFocusMark(combo));
+        QVERIFY(!painters::showsFocusMark(combo->lineEdit()));
+        QCOMPARE(at(grabbed(combo), 0, 0), colors::FocusMark);
+        QVERIFY(at(grabbed(panel), 0, 0) != colors::FocusMark);
+
+        // A list: the band runs on inside its thin frame, over the edge of the lines.
+        QCOMPARE(at(grabbed(list), 1, 40), colors::White);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY(list->hasFocus());
+        QImage marked = grabbed(list);
+        QCOMPARE(at(marked, 0, 40), colors::FocusMark);
+        QCOMPARE(at(marked, 1, 40), colors::FocusMark);
+        QCOMPARE(at(marked, 60, 1), colors::FocusMark);
+        QVERIFY(at(marked, 60, 40) != colors::FocusMark);
     }
 };
 

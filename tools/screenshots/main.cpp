@@ -7,6 +7,7 @@
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "mainwindow/zoom.h"
 #include "startup.h"
 #include "store/recordset.h"
 #include "store/schema.h"
@@ -17,9 +18,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -126,11 +129,27 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         if (!save(window.grab(), QDir(output).filePath(QStringLiteral("rare-characters.png"))))
             return 1;
+        // Read by keyboard: bigger text and the focus mark on the result list.
+        window.selectTab(0);
+        window.zoom().setPercent(150);
+        window.activateWindow();
+        for (int i = 0; i < 100 && !window.isActiveWindow(); ++i) {
+            QApplication::processEvents();
+            QThread::msleep(10);
+        }
+        window.controls().list1->setCurrentRow(1);
+        window.controls().list1->setFocus(Qt::TabFocusReason);
+        // A key, as the user presses it: the skin shows the focus band once the keyboard is in use.
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(window.controls().list1, &down);
+        QApplication::processEvents();
+        if (!save(window.grab(), QDir(output).filePath(QStringLiteral("mainwindow-keyboard.png"))))
+            return 1;
+        window.zoom().reset();
 
         // The group editor and a message box, both skinned because they appear over the skinned window.
         mainwindow::DialogMessenger dialogs;
-        auto* editor = groupeditor::GroupEditor::open(store, dialogs, window.controls().text6,
-                                                      window.controls().c1, &window);
+        auto* editor = groupeditor::GroupEditor::open(store, dialogs, &window);
         QApplication::processEvents();
         if (!save(editor->grab(), QDir(output).filePath(QStringLiteral("groupeditor.png"))))
             return 1;
