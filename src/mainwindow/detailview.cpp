@@ -6,6 +6,7 @@
 #include "store/codec.h"
 #include "store/recordset.h"
 #include "store/store.h"
+#include "errortext.h"
 #include "store/storeerror.h"
 
 #include <QComboBox>
@@ -105,7 +106,7 @@ void MainWindow::showSelectedRecord() {
             reached = true;
         }
     } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("读取方剂失败：") + error.message());
+        reportFailure(QStringLiteral("读取方剂失败：") + userMessage(error));
         reached = false;
     }
     records.release();

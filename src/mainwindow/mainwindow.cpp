@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "errortext.h"
+
 #include "messenger.h"
 #include "pictures.h"
 #include "store/storeerror.h"
@@ -102,9 +104,10 @@ void MainWindow::attempt(const std::function<void()>& step) {
     try {
         step();
     } catch (const store::StoreError& error) {
-        reportFailure(error.message());
+        reportFailure(userMessage(error));
     } catch (const std::exception& error) {
-        reportFailure(QStringLiteral("操作失败：") + QString::fromLocal8Bit(error.what()));
+        qCWarning(lcMainWindow) << "step failed:" << error.what();
+        reportFailure(QStringLiteral("操作失败。"));
     }
 }
 

@@ -88,6 +88,8 @@ public:
 signals:
     // Emitted once when the window is about to close, whichever way it is closed; the exit work hangs here.
     void closing();
+    // Emitted after a mode tab (0 to 3) has been selected and its list filled.
+    void modeSelected(int mode);
 
 protected:
     // Opens a decoded page address in the user's browser. Tests override it to capture the address.

@@ -4,6 +4,7 @@
 #include "skin/skin.h"
 #include "store/recordset.h"
 #include "store/store.h"
+#include "errortext.h"
 #include "store/storeerror.h"
 
 #include <QComboBox>
@@ -97,7 +98,7 @@ void MainWindow::loadHandler() {
             }
         }
     } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("分组读取失败：") + error.message());
+        reportFailure(QStringLiteral("分组读取失败：") + userMessage(error));
     }
     records.release();
     // Adding to an empty box would show its first item; both boxes start with an empty text instead.
