@@ -299,10 +299,8 @@ void closeWindowOnTerminationSignals(mainwindow::MainWindow& window) {
 #endif
 }
 
-int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView personalTemplate,
-               const QStringList& sourceCatalogue, const std::function<void()>& shown) {
-    mainwindow::installFontSubstitutions();
-    mainwindow::DialogMessenger messenger;
+std::unique_ptr<store::Store> startStore(const Roots& roots, QByteArrayView library,
+                                        QByteArrayView personalTemplate, mainwindow::Messenger& messenger) {
     std::unique_ptr<store::Store> store;
     try {
         const Placement placement = placeDatabases(roots, library, personalTemplate);
@@ -321,11 +319,21 @@ int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView person
     } catch (const StartupError& error) {
         qCWarning(lcApp) << "start-up failed:" << error.detail();
         messenger.information(nullptr, startupMessage(error));
-        return 1;
+        return nullptr;
     } catch (const store::StoreError& error) {
         messenger.information(nullptr, mainwindow::userMessage(error));
-        return 1;
+        return nullptr;
     }
+    return store;
+}
+
+int runProgram(const Roots& roots, QByteArrayView library, QByteArrayView personalTemplate,
+               const QStringList& sourceCatalogue, const std::function<void()>& shown) {
+    mainwindow::installFontSubstitutions();
+    mainwindow::DialogMessenger messenger;
+    const std::unique_ptr<store::Store> store = startStore(roots, library, personalTemplate, messenger);
+    if (!store)
+        return 1;
     writeHelpPages(store->dataFolder());
 
     mainwindow::MainWindow window(*store, messenger, sourceCatalogue);

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace corvessa::store {
 class Store;
@@ -39,6 +40,12 @@ bool recoverPersonalDatabase(const Placement& placement, const QString& backupRo
 // On POSIX, SIGTERM, SIGINT and SIGHUP quit the event loop, and with it close the main window unattended, so
 // the exit backup runs.
 void closeWindowOnTerminationSignals(mainwindow::MainWindow& window);
+
+// Places and checks the databases (placeDatabases), settles an unsound personal file with the user
+// (recoverPersonalDatabase), says once that a read-only personal file cannot be saved to, and opens the
+// databases. nullptr after a failure the user has been told about.
+std::unique_ptr<store::Store> startStore(const Roots& roots, QByteArrayView library,
+                                        QByteArrayView personalTemplate, mainwindow::Messenger& messenger);
 
 // Everything main() does once the application object exists: place the databases, open both of them, show the
 // main window and run the event loop. A start-up failure is shown in one message box and ends with status 1.

@@ -149,8 +149,11 @@ Placement placeDatabases(const Roots& roots, QByteArrayView library, QByteArrayV
 
     // Saving needs the personal file and its folder (for the journal) writable; a file that is not is still
     // read and searched, and saves say why they cannot be made.
-    placement.personalReadOnly =
-        !QFileInfo(personalPath).isWritable() || !QFileInfo(placement.dataFolder).isWritable();
+    // (The owner's write bit counts too: a file the user made read-only is meant so, even where the system
+    // would let this account write it.)
+    placement.personalReadOnly = !QFileInfo(personalPath).isWritable() ||
+                                 !(QFileInfo(personalPath).permissions() & QFile::WriteOwner) ||
+                                 !QFileInfo(placement.dataFolder).isWritable();
     // Never trusted unchecked: a damaged or empty file must not reach the window or the backups.
     placement.personal = store::checkPersonalDatabase(personalPath, password);
     if (!placement.personal.sound())

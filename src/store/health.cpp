@@ -177,8 +177,8 @@ void makeFolderPrivate(const QString& path) {
     const QFileInfo info(path);
     if (!info.isDir() || info.isSymLink())
         return;
-    QFile::setPermissions(path, info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                      QFile::ReadUser | QFile::WriteUser | QFile::ExeUser));
+    // Owner bits only: the "user" flags say what this account may do (all, for root), not what the mode says.
+    QFile::setPermissions(path, info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 #else
     Q_UNUSED(path);
 #endif
@@ -189,8 +189,7 @@ void makeFilePrivate(const QString& path) {
     const QFileInfo info(path);
     if (!info.isFile() || info.isSymLink())
         return;
-    QFile::setPermissions(path, info.permissions() &
-                                    (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser));
+    QFile::setPermissions(path, info.permissions() & (QFile::ReadOwner | QFile::WriteOwner));
 #else
     Q_UNUSED(path);
 #endif
