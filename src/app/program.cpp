@@ -111,17 +111,17 @@ QString backupFailureMessage(const store::BackupResult& result) {
         return QStringLiteral("个人数据库已损坏，这次没有备份，以免覆盖完好的备份。") + kept +
                QStringLiteral("\n下次启动时可以从备份恢复。");
     case Failure::FolderNotCreated:
-        return QStringLiteral("个人数据库没有备份：无法建立备份文件夹：\n%1").arg(native(result.stampFolder)) +
+        return QStringLiteral("个人数据库没有备份：无法建立备份文件夹：\n%1")
+                   .arg(native(result.stampFolder)) +
                kept;
     case Failure::CopyFailed:
         return QStringLiteral("个人数据库没有备份：%1。")
                    .arg(causeText(result.cause.value_or(store::StoreError::Kind::Other))) +
                kept;
-    case Failure::CopyUnsound:
     case Failure::ReplaceFailed:
         break;
     }
-    return QStringLiteral("个人数据库没有备份：备份文件写入后检查没有通过。") + kept;
+    return QStringLiteral("个人数据库没有备份：备份文件无法放入备份文件夹。") + kept;
 }
 
 namespace {
@@ -147,8 +147,9 @@ void restoreFromBackup(mainwindow::MainWindow& window, store::Store& store, main
     const store::RestoreResult result =
         store::restorePersonalDatabase(store, backupRoot, entry.path, QDateTime::currentDateTime());
     if (!result.ok) {
-        messenger.information(&window, QStringLiteral("没有恢复：%1。现在的个人数据库没有改变。")
-                                           .arg(causeText(result.cause.value_or(store::StoreError::Kind::Other))));
+        messenger.information(&window,
+                              QStringLiteral("没有恢复：%1。现在的个人数据库没有改变。")
+                                  .arg(causeText(result.cause.value_or(store::StoreError::Kind::Other))));
         return;
     }
     groupeditor::refillGroupPickers(window.findChild<QComboBox*>(QStringLiteral("text6")),
@@ -171,7 +172,8 @@ void connectMainWindow(mainwindow::MainWindow& window, store::Store& store, main
     mainwindow::installRestoreAction(window, [&window, &store, &messenger, backupRoot] {
         restoreFromBackup(window, store, messenger, backupRoot);
     });
-    // Whether someone is there to read a message box: not when the session ends or a signal closes the window.
+    // Whether someone is there to read a message box: not when the session ends or a signal closes the
+    // window.
     auto interactive = std::make_shared<bool>(true);
     QObject::connect(&window, &mainwindow::MainWindow::closing, &window,
                      [&window, &store, &messenger, backupRoot, interactive] {
@@ -206,10 +208,11 @@ void connectMainWindow(mainwindow::MainWindow& window, store::Store& store, main
 bool recoverPersonalDatabase(const Placement& placement, const QString& backupRoot,
                              QByteArrayView personalTemplate, mainwindow::Messenger& messenger) {
     const QString personal = store::joinPath(placement.dataFolder, store::kPersonalFileName);
-    const QString what = QStringLiteral("个人数据库有问题：%1。\n%2")
-                             .arg(unsoundText(placement.personal), native(personal));
+    const QString what =
+        QStringLiteral("个人数据库有问题：%1。\n%2").arg(unsoundText(placement.personal), native(personal));
     if (placement.personalReadOnly) {
-        messenger.information(nullptr, what + QStringLiteral("\n\n文件是只读的，无法恢复。这次只能查询方剂库。"));
+        messenger.information(nullptr,
+                              what + QStringLiteral("\n\n文件是只读的，无法恢复。这次只能查询方剂库。"));
         return false;
     }
     const std::vector<store::BackupEntry> entries = store::listBackups(backupRoot, placement.password);
@@ -224,7 +227,8 @@ bool recoverPersonalDatabase(const Placement& placement, const QString& backupRo
     if (!newest) {
         const QString aside = store::setAside(personal, now);
         if (aside.isEmpty()) {
-            messenger.information(nullptr, what + QStringLiteral("\n\n也没有找到完好的备份。这次只能查询方剂库。"));
+            messenger.information(nullptr,
+                                  what + QStringLiteral("\n\n也没有找到完好的备份。这次只能查询方剂库。"));
             return false;
         }
         try {
@@ -233,15 +237,17 @@ bool recoverPersonalDatabase(const Placement& placement, const QString& backupRo
             messenger.information(nullptr, startupMessage(error));
             return false;
         }
-        messenger.information(nullptr, what + QStringLiteral("\n\n没有找到完好的备份，已新建一个空的个人数据库。"
-                                                             "\n原来的文件已改名保留为：\n%1")
-                                                  .arg(native(aside)));
+        messenger.information(nullptr,
+                              what + QStringLiteral("\n\n没有找到完好的备份，已新建一个空的个人数据库。"
+                                                    "\n原来的文件已改名保留为：\n%1")
+                                         .arg(native(aside)));
         return true;
     }
-    if (!messenger.confirm(nullptr, what + QStringLiteral("\n\n要用最新的完好备份恢复吗？\n备份时间：%1，共 %2 "
-                                                          "条记录。\n原来的文件会改名保留，不会删除。")
-                                               .arg(newest->stamp)
-                                               .arg(newest->check.records))) {
+    if (!messenger.confirm(nullptr,
+                           what + QStringLiteral("\n\n要用最新的完好备份恢复吗？\n备份时间：%1，共 %2 "
+                                                 "条记录。\n原来的文件会改名保留，不会删除。")
+                                      .arg(newest->stamp)
+                                      .arg(newest->check.records))) {
         messenger.information(nullptr, QStringLiteral("个人数据库没有恢复，这次只能查询方剂库。\n"
                                                       "以前的备份都已保留，下次启动时会再次询问。"));
         return false;
@@ -249,8 +255,9 @@ bool recoverPersonalDatabase(const Placement& placement, const QString& backupRo
     store::Store store(placement.dataFolder, placement.libraryConnection, placement.personalConnection);
     const store::RestoreResult result = store::restorePersonalDatabase(store, backupRoot, newest->path, now);
     if (!result.ok) {
-        messenger.information(nullptr, QStringLiteral("没有恢复：%1。这次只能查询方剂库。")
-                                           .arg(causeText(result.cause.value_or(store::StoreError::Kind::Other))));
+        messenger.information(nullptr,
+                              QStringLiteral("没有恢复：%1。这次只能查询方剂库。")
+                                  .arg(causeText(result.cause.value_or(store::StoreError::Kind::Other))));
         return false;
     }
     QString text = QStringLiteral("已从 %1 的备份恢复个人数据库。").arg(newest->stamp);
@@ -300,7 +307,7 @@ void closeWindowOnTerminationSignals(mainwindow::MainWindow& window) {
 }
 
 std::unique_ptr<store::Store> startStore(const Roots& roots, QByteArrayView library,
-                                        QByteArrayView personalTemplate, mainwindow::Messenger& messenger) {
+                                         QByteArrayView personalTemplate, mainwindow::Messenger& messenger) {
     std::unique_ptr<store::Store> store;
     try {
         const Placement placement = placeDatabases(roots, library, personalTemplate);
@@ -308,8 +315,9 @@ std::unique_ptr<store::Store> startStore(const Roots& roots, QByteArrayView libr
         if (!placement.personal.sound())
             personalUsable = recoverPersonalDatabase(placement, roots.backup, personalTemplate, messenger);
         else if (placement.personalReadOnly)
-            messenger.information(nullptr, QStringLiteral("数据库文件是只读的，无法保存。\n"
-                                                          "这次可以查询和阅读，但添加、收藏和修改都不会保存。"));
+            messenger.information(nullptr,
+                                  QStringLiteral("数据库文件是只读的，无法保存。\n"
+                                                 "这次可以查询和阅读，但添加、收藏和修改都不会保存。"));
         store = std::make_unique<store::Store>(placement.dataFolder, placement.libraryConnection,
                                                placement.personalConnection);
         // Open both now: a wrong password or a damaged file is reported before any window appears.

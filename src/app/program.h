@@ -45,7 +45,7 @@ void closeWindowOnTerminationSignals(mainwindow::MainWindow& window);
 // (recoverPersonalDatabase), says once that a read-only personal file cannot be saved to, and opens the
 // databases. nullptr after a failure the user has been told about.
 std::unique_ptr<store::Store> startStore(const Roots& roots, QByteArrayView library,
-                                        QByteArrayView personalTemplate, mainwindow::Messenger& messenger);
+                                         QByteArrayView personalTemplate, mainwindow::Messenger& messenger);
 
 // Everything main() does once the application object exists: place the databases, open both of them, show the
 // main window and run the event loop. A start-up failure is shown in one message box and ends with status 1.

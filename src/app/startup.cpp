@@ -111,7 +111,8 @@ void makeBackupsPrivate(const QString& backupRoot) {
     if (!info.isDir() || info.isSymLink())
         return;
     store::makeFolderPrivate(folder);
-    const QFileInfoList entries = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         if (entry.isSymLink())
             continue;

@@ -73,8 +73,8 @@ struct Placement {
     QString personalConnection;
     QString password;
     LibraryAction library = LibraryAction::Kept;
-    store::DatabaseCheck personal;   // the personal database as found (after the template, when missing)
-    bool personalReadOnly = false;   // the file or its folder cannot be written: start read-only
+    store::DatabaseCheck personal; // the personal database as found (after the template, when missing)
+    bool personalReadOnly = false; // the file or its folder cannot be written: start read-only
 };
 
 // Chooses and creates the data folder, places the library (placeLibrary), writes the personal template when

@@ -249,7 +249,8 @@ bool GroupEditor::save() {
         writeGroups(groups);
     } catch (const store::StoreError& error) {
         m_messenger.information(
-            this, QStringLiteral("分组没有保存，原来的分组都没有改变。\n%1").arg(mainwindow::userMessage(error)));
+            this,
+            QStringLiteral("分组没有保存，原来的分组都没有改变。\n%1").arg(mainwindow::userMessage(error)));
         return false;
     }
     refillGroupPickers(m_text6, m_c1, groups);

@@ -2,11 +2,11 @@
 // line's position, shown in the detail view.
 #include "detailview.h"
 
+#include "errortext.h"
 #include "mainwindow.h"
 #include "store/codec.h"
 #include "store/recordset.h"
 #include "store/store.h"
-#include "errortext.h"
 #include "store/storeerror.h"
 
 #include <QComboBox>

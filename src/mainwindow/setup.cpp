@@ -1,10 +1,10 @@
 // The load handler: runs once, after the design is in place and before the window is shown.
 #include "mainwindow.h"
 
+#include "errortext.h"
 #include "skin/skin.h"
 #include "store/recordset.h"
 #include "store/store.h"
-#include "errortext.h"
 #include "store/storeerror.h"
 
 #include <QComboBox>

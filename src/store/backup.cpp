@@ -68,8 +68,8 @@ QStringList readRecentExits(const QString& backupFolder) {
 void writeRecentExits(const QString& backupFolder, const QStringList& exits) {
     const QString path = joinPath(backupFolder, kRecentExitsFileName);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write((exits.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0 ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write((exits.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8()) < 0 || !file.commit()) {
         qCWarning(lcStore) << "cannot write the record of recent exits" << path << file.errorString();
         return;
     }
@@ -80,7 +80,8 @@ void writeRecentExits(const QString& backupFolder, const QStringList& exits) {
 QStringList stampFolders(const QString& backupFolder) {
     QStringList names;
     const QFileInfoList entries =
-        QDir(backupFolder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QDir(backupFolder)
+            .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         if (isLink(entry) || !entry.isDir() || !isBackupStamp(entry.fileName()))
             continue;
@@ -152,8 +153,8 @@ QString backupFolderPath(const QString& backupRoot) {
     return joinPath(backupRoot, kBackupFolderName);
 }
 
-BackupResult backupPersonalDatabase(const QString& dataFolder, const QString& backupRoot, const QDateTime& now,
-                                    const QString& password) {
+BackupResult backupPersonalDatabase(const QString& dataFolder, const QString& backupRoot,
+                                    const QDateTime& now, const QString& password) {
     BackupResult result;
     // One stamp for the whole exit: a minute that turns over between two steps must not split the work.
     result.stamp = backupStamp(now);
@@ -176,7 +177,8 @@ BackupResult backupPersonalDatabase(const QString& dataFolder, const QString& ba
     makeFolderPrivate(backupFolder);
     const bool madeStampFolder = !QFileInfo(result.stampFolder).isDir();
     if (isLink(QFileInfo(result.stampFolder)) || !makePrivatePath(result.stampFolder))
-        return fail(BackupResult::Failure::FolderNotCreated, QStringLiteral("cannot make %1").arg(result.stampFolder));
+        return fail(BackupResult::Failure::FolderNotCreated,
+                    QStringLiteral("cannot make %1").arg(result.stampFolder));
 
     // A failed exit must not leave an empty folder that takes one of the places.
     auto cleanUp = [&](const QString& temporary) {

@@ -36,7 +36,6 @@ struct BackupResult {
         SourceDamaged,    // the personal database is not sound: nothing is copied, nothing pruned
         FolderNotCreated, // the backup folder or this exit's folder cannot be made
         CopyFailed,       // the copy could not be written (cause says why: disk full, read-only …)
-        CopyUnsound,      // the copy was written but failed its check
         ReplaceFailed     // the checked copy could not be renamed into place
     };
     bool ok = false;
@@ -52,7 +51,8 @@ struct BackupResult {
     QStringList halfMade;                  // stamp folders without a backup (an interrupted exit), removed
 };
 
-// Copies <dataFolder>/个人经方数据库.dat into <backupRoot>/中药方剂数据库备份/<stamp of now>/ and then prunes.
+// Copies <dataFolder>/个人经方数据库.dat into <backupRoot>/中药方剂数据库备份/<stamp of now>/ and then
+// prunes.
 //
 // The copy is made with SQLite's online backup API into a temporary name, checked (quick_check and the
 // tables), and only then renamed into place: a torn, damaged or partial copy never counts as a backup and
@@ -66,8 +66,8 @@ struct BackupResult {
 // rest the smallest names go first.
 //
 // Folders and files are made private (0700/0600 on POSIX). Never throws.
-BackupResult backupPersonalDatabase(const QString& dataFolder, const QString& backupRoot, const QDateTime& now,
-                                    const QString& password);
+BackupResult backupPersonalDatabase(const QString& dataFolder, const QString& backupRoot,
+                                    const QDateTime& now, const QString& password);
 
 // The store's part of the exit: releases the recordset, closes every connection, then backs up.
 BackupResult closeAndBackUp(Store& store, const QString& backupRoot, const QDateTime& now);
@@ -87,14 +87,15 @@ QString setAside(const QString& path, const QDateTime& now);
 
 struct RestoreResult {
     bool ok = false;
-    QString detail;             // technical text, for the log
+    QString detail; // technical text, for the log
     std::optional<StoreError::Kind> cause;
     BackupResult currentBackup; // the backup of the file that was in place
     QString setAsidePath;       // where the file in place went when it could not be backed up
 };
-// Puts the backup file `backupFile` in place of the personal database. The chosen backup is copied and checked
-// first; then the file in place is backed up as an exit would (or, when it is not sound, set aside); then the
-// checked copy replaces it in one rename. The store's connections are closed; the next operation reopens them.
+// Puts the backup file `backupFile` in place of the personal database. The chosen backup is copied and
+// checked first; then the file in place is backed up as an exit would (or, when it is not sound, set aside);
+// then the checked copy replaces it in one rename. The store's connections are closed; the next operation
+// reopens them.
 RestoreResult restorePersonalDatabase(Store& store, const QString& backupRoot, const QString& backupFile,
                                       const QDateTime& now);
 

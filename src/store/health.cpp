@@ -73,8 +73,8 @@ void failedWith(const StoreError& error, DatabaseCheck& check) {
     if (error.kind() == StoreError::Kind::Locked || error.kind() == StoreError::Kind::CannotOpen ||
         error.kind() == StoreError::Kind::Io || error.kind() == StoreError::Kind::NoMemory)
         throw error; // nothing is known about the file itself: let the caller say what is really wrong
-    check.state = error.kind() == StoreError::Kind::Damaged && check.records < 0 ? State::NotADatabase
-                                                                                : State::Damaged;
+    check.state =
+        error.kind() == StoreError::Kind::Damaged && check.records < 0 ? State::NotADatabase : State::Damaged;
     check.detail = error.detail();
 }
 
@@ -95,7 +95,8 @@ void lookDeeper(Connection& connection, const QString& path, DatabaseCheck& chec
     }
 }
 
-DatabaseCheck openAndLook(const QString& path, const QString& password, std::unique_ptr<Connection>& connection) {
+DatabaseCheck openAndLook(const QString& path, const QString& password,
+                          std::unique_ptr<Connection>& connection) {
     DatabaseCheck check = lookAtFile(path);
     if (!check.sound())
         return check;
@@ -178,7 +179,8 @@ void makeFolderPrivate(const QString& path) {
     if (!info.isDir() || info.isSymLink())
         return;
     // Owner bits only: the "user" flags say what this account may do (all, for root), not what the mode says.
-    QFile::setPermissions(path, info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QFile::setPermissions(path,
+                          info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 #else
     Q_UNUSED(path);
 #endif

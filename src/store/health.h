@@ -16,9 +16,9 @@ struct DatabaseCheck {
         WrongShape    // a sound database without the tables the program needs
     };
     State state = State::Missing;
-    QString detail;        // technical text for the log
-    qint64 records = -1;   // rows of 中药方剂 when the file opened
-    int userVersion = 0;   // PRAGMA user_version when the file opened
+    QString detail;      // technical text for the log
+    qint64 records = -1; // rows of 中药方剂 when the file opened
+    int userVersion = 0; // PRAGMA user_version when the file opened
     bool sound() const { return state == State::Sound; }
 };
 
@@ -31,9 +31,9 @@ DatabaseCheck checkLibraryDatabase(const QString& path, const QString& password)
 
 // Copies the database at `source` into a new file `target` through SQLite's online backup API: the copy
 // holds a read lock on the source for its whole run, so no other connection can write half-way through it.
-// Returns the check of the copy as read back from the disk (as checkPersonalDatabase()); a source whose header
-// is already wrong (0 bytes, not whole pages) is not copied and its own check is returned. Throws StoreError
-// when the copy cannot be made (missing source, disk full, locked).
+// Returns the check of the copy as read back from the disk (as checkPersonalDatabase()); a source whose
+// header is already wrong (0 bytes, not whole pages) is not copied and its own check is returned. Throws
+// StoreError when the copy cannot be made (missing source, disk full, locked).
 DatabaseCheck copyDatabase(const QString& source, const QString& target, const QString& password);
 
 // On POSIX: folders 0700 and files 0600, at most (bits are only ever removed, so a read-only file stays

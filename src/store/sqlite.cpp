@@ -78,7 +78,8 @@ StoreError errorFor(int code, const QString& rawMessage, const QString& context)
         return {Kind::TooLong, detail};
     case SQLITE_CONSTRAINT: {
         // The schema names each length limit "<column>超长", so the column can be told to the user.
-        static const QRegularExpression tooLong(QStringLiteral("CHECK constraint failed: \\[?([^\\]\\s]+?)超长"));
+        static const QRegularExpression tooLong(
+            QStringLiteral("CHECK constraint failed: \\[?([^\\]\\s]+?)超长"));
         if (const auto match = tooLong.match(rawMessage); match.hasMatch())
             return {Kind::TooLong, detail, match.captured(1)};
         return {Kind::Constraint, detail};

@@ -11,17 +11,17 @@ namespace corvessa::store {
 class StoreError : public std::runtime_error {
 public:
     enum class Kind {
-        Locked,      // another window or program holds the database
-        DiskFull,    // nothing more can be written to the disk
-        Damaged,     // the file is not a sound database of this program (damaged, empty, foreign)
-        ReadOnly,    // the file or its folder cannot be written
-        CannotOpen,  // the file is missing or cannot be opened at all
-        TooLong,     // a value is longer than its column allows; subject() names the column
-        TooComplex,  // a search text too long for the database engine
-        Constraint,  // another rule of the schema refused a value
-        NoMemory,    // the result does not fit into memory
-        Io,          // the disk reported a read or write error
-        Other        // anything else: a fault of the program rather than of the user's files
+        Locked,     // another window or program holds the database
+        DiskFull,   // nothing more can be written to the disk
+        Damaged,    // the file is not a sound database of this program (damaged, empty, foreign)
+        ReadOnly,   // the file or its folder cannot be written
+        CannotOpen, // the file is missing or cannot be opened at all
+        TooLong,    // a value is longer than its column allows; subject() names the column
+        TooComplex, // a search text too long for the database engine
+        Constraint, // another rule of the schema refused a value
+        NoMemory,   // the result does not fit into memory
+        Io,         // the disk reported a read or write error
+        Other       // anything else: a fault of the program rather than of the user's files
     };
 
     StoreError(Kind kind, const QString& detail, const QString& subject = {})

@@ -14,15 +14,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QListWidget>
-#include <QProcess>
-#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace corvessa;
 
@@ -94,7 +94,8 @@ private slots:
         QVERIFY(store::isBackupStamp(folders[0]));
         const QString copy = store::backupFolderPath(backupRoot.path()) + QLatin1Char('/') + folders[0] +
                              QStringLiteral("/个人经方数据库.dat");
-        const store::DatabaseCheck check = store::checkPersonalDatabase(copy, testsupport::FixtureDatabases::password());
+        const store::DatabaseCheck check =
+            store::checkPersonalDatabase(copy, testsupport::FixtureDatabases::password());
         QVERIFY(check.sound());
         QCOMPARE(check.records, personalRecords(db.personalPath()));
         QVERIFY(messenger.shown().isEmpty());
@@ -143,7 +144,8 @@ private slots:
         store->closeAll();
         QCOMPARE(personalRecords(start.personal), qint64(2));
         // The empty file was set aside, not deleted.
-        const QStringList aside = QDir(start.dataFolder).entryList({QStringLiteral("个人经方数据库.dat.损坏-*")});
+        const QStringList aside =
+            QDir(start.dataFolder).entryList({QStringLiteral("个人经方数据库.dat.损坏-*")});
         QCOMPARE(aside.size(), 1);
         QCOMPARE(QFileInfo(start.dataFolder + QLatin1Char('/') + aside[0]).size(), qint64(0));
     }
@@ -204,8 +206,8 @@ private slots:
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
         const QStringList folders = backupFolders(start.root);
         QCOMPARE(folders.size(), 1);
-        const QString copy =
-            store::backupFolderPath(start.root) + QLatin1Char('/') + folders[0] + QStringLiteral("/个人经方数据库.dat");
+        const QString copy = store::backupFolderPath(start.root) + QLatin1Char('/') + folders[0] +
+                             QStringLiteral("/个人经方数据库.dat");
         QVERIFY(store::checkPersonalDatabase(copy, testsupport::FixtureDatabases::password()).sound());
 #else
         QSKIP("signals are a POSIX matter");

@@ -58,7 +58,8 @@ QString password() {
 QByteArray libraryBytes(const QString& dir, int version) {
     const QString path = dir + QStringLiteral("/library-%1.dat").arg(version);
     corvessa::dbbuild::writeLibraryDatabase(
-        path, corvessa::dbbuild::readLibraryInput(corvessa::testsupport::FixtureDatabases::defaultLibraryJsonl()),
+        path,
+        corvessa::dbbuild::readLibraryInput(corvessa::testsupport::FixtureDatabases::defaultLibraryJsonl()),
         password(), version);
     return readFile(path);
 }
@@ -68,7 +69,8 @@ QByteArray personalBytes(const QString& dir) {
     corvessa::dbbuild::writePersonalTemplate(path, password());
     {
         corvessa::store::Connection connection(path, password());
-        connection.exec(QStringLiteral("INSERT INTO [中药方剂] ([方名],[类别],[序号]) VALUES ('我的方','个人验方','1')"));
+        connection.exec(
+            QStringLiteral("INSERT INTO [中药方剂] ([方名],[类别],[序号]) VALUES ('我的方','个人验方','1')"));
     }
     return readFile(path);
 }

@@ -84,7 +84,9 @@ struct Roots {
                                 .arg(i));
         db.store().closeAll();
     }
-    BackupResult exit(const QDateTime& at) { return backupPersonalDatabase(dataFolder, backupRoot, at, password()); }
+    BackupResult exit(const QDateTime& at) {
+        return backupPersonalDatabase(dataFolder, backupRoot, at, password());
+    }
 
     // One real exit, then its sound copy placed in `count` - 1 older stamp folders as well.
     QStringList makeGoodBackups(int count) {
@@ -95,7 +97,8 @@ struct Roots {
         for (int i = count - 1; i >= 1; --i) {
             const QString name = backupStamp(kExit.addSecs(-60 * 60 * 24 - 60 * i));
             QDir().mkpath(backupFolder + QLatin1Char('/') + name);
-            QFile::copy(first.copyPath, backupFolder + QLatin1Char('/') + name + QStringLiteral("/个人经方数据库.dat"));
+            QFile::copy(first.copyPath,
+                        backupFolder + QLatin1Char('/') + name + QStringLiteral("/个人经方数据库.dat"));
             names << name;
         }
         return names + QStringList{first.stamp};
@@ -149,7 +152,8 @@ void BackupTest::stampHasTheFullWidthColon() {
     const QString stamp = backupStamp(kExit);
     QCOMPARE(stamp, QStringLiteral("2026-12-08 04\uFF1A39"));
     QVERIFY(!stamp.contains(QLatin1Char(':')));
-    QCOMPARE(backupStamp(QDateTime(QDate(2027, 1, 2), QTime(23, 5, 59))), QStringLiteral("2027-01-02 23：05"));
+    QCOMPARE(backupStamp(QDateTime(QDate(2027, 1, 2), QTime(23, 5, 59))),
+             QStringLiteral("2027-01-02 23：05"));
     QVERIFY(isBackupStamp(stamp));
     QVERIFY(!isBackupStamp(QStringLiteral("2026-12-08 04:39")));
     QVERIFY(!isBackupStamp(QStringLiteral("0旧资料")));
@@ -227,8 +231,8 @@ void BackupTest::retentionKeepsTheNewestTwenty() {
 void BackupTest::userFoldersAreNeitherCountedNorDeleted() {
     Roots roots;
     const QStringList old = roots.makeOldBackups(24);
-    roots.makeUserFolder(QStringLiteral("0旧资料"));    // sorts before every stamp
-    roots.makeUserFolder(QStringLiteral("我的文件夹")); // sorts after them
+    roots.makeUserFolder(QStringLiteral("0旧资料"));           // sorts before every stamp
+    roots.makeUserFolder(QStringLiteral("我的文件夹"));        // sorts after them
     roots.makeUserFolder(QStringLiteral("0000-13-40 25：99")); // looks like a stamp, is no time
     const BackupResult result = roots.exit(kExit);
     QVERIFY(result.ok);
@@ -304,7 +308,8 @@ void BackupTest::halfMadeFoldersAreRemovedAndNotCounted() {
     QVERIFY(writeAll(stale, "half"));
     QFile staleFile(stale);
     QVERIFY(staleFile.open(QIODevice::ReadWrite));
-    QVERIFY(staleFile.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+    QVERIFY(
+        staleFile.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
     staleFile.close();
 
     const BackupResult result = roots.exit(kExit);
@@ -485,8 +490,8 @@ void BackupTest::restoreBacksUpTheCurrentFileFirst() {
     roots.addRecords(2, QStringLiteral("后来"));
     const QStringList currentContent = contentOf(roots.personalPath());
 
-    const RestoreResult result = restorePersonalDatabase(roots.db.store(), roots.backupRoot, old.copyPath,
-                                                         kExit.addSecs(3600));
+    const RestoreResult result =
+        restorePersonalDatabase(roots.db.store(), roots.backupRoot, old.copyPath, kExit.addSecs(3600));
     QVERIFY2(result.ok, qPrintable(result.detail));
     QCOMPARE(contentOf(roots.personalPath()), oldContent);
     QVERIFY(result.currentBackup.ok);
@@ -504,8 +509,8 @@ void BackupTest::restoreOverADamagedFileSetsItAside() {
     const BackupResult old = roots.exit(kExit);
     QVERIFY(old.ok);
     QVERIFY(writeAll(roots.personalPath(), QByteArray(8192, 'x')));
-    const RestoreResult result = restorePersonalDatabase(roots.db.store(), roots.backupRoot, old.copyPath,
-                                                         kExit.addSecs(3600));
+    const RestoreResult result =
+        restorePersonalDatabase(roots.db.store(), roots.backupRoot, old.copyPath, kExit.addSecs(3600));
     QVERIFY2(result.ok, qPrintable(result.detail));
     QCOMPARE(readAll(result.setAsidePath), QByteArray(8192, 'x'));
     QVERIFY(result.setAsidePath.contains(QStringLiteral(".损坏-")));

@@ -28,15 +28,18 @@ class ErrorsTest : public QObject {
 private slots:
     void everyKindIsAChineseSentenceWithoutTheTechnicalText() {
         const QString raw = QStringLiteral("database is locked (select * from x)");
-        for (Kind kind : {Kind::Locked, Kind::DiskFull, Kind::Damaged, Kind::ReadOnly, Kind::CannotOpen,
-                          Kind::TooLong, Kind::TooComplex, Kind::Constraint, Kind::NoMemory, Kind::Io,
-                          Kind::Other}) {
+        for (Kind kind :
+             {Kind::Locked, Kind::DiskFull, Kind::Damaged, Kind::ReadOnly, Kind::CannotOpen, Kind::TooLong,
+              Kind::TooComplex, Kind::Constraint, Kind::NoMemory, Kind::Io, Kind::Other}) {
             const QString text = mainwindow::userMessage(store::StoreError(kind, raw));
             QVERIFY2(!text.isEmpty() && !hasLatinWords(text), qPrintable(text));
         }
-        QVERIFY(mainwindow::userMessage(store::StoreError(Kind::Locked, raw)).contains(QStringLiteral("另一个窗口")));
-        QVERIFY(mainwindow::userMessage(store::StoreError(Kind::DiskFull, raw)).contains(QStringLiteral("磁盘已满")));
-        QVERIFY(mainwindow::userMessage(store::StoreError(Kind::Damaged, raw)).contains(QStringLiteral("损坏")));
+        QVERIFY(mainwindow::userMessage(store::StoreError(Kind::Locked, raw))
+                    .contains(QStringLiteral("另一个窗口")));
+        QVERIFY(mainwindow::userMessage(store::StoreError(Kind::DiskFull, raw))
+                    .contains(QStringLiteral("磁盘已满")));
+        QVERIFY(
+            mainwindow::userMessage(store::StoreError(Kind::Damaged, raw)).contains(QStringLiteral("损坏")));
         QCOMPARE(mainwindow::userMessage(store::StoreError(Kind::ReadOnly, raw)),
                  QStringLiteral("数据库文件是只读的，无法保存。"));
         QVERIFY(mainwindow::userMessage(store::StoreError(Kind::TooLong, raw, QStringLiteral("方名")))
@@ -46,8 +49,10 @@ private slots:
     void guardStripsNulsAndRefusesOverlongInput() {
         QCOMPARE(mainwindow::guardSearchInput(QStringLiteral("桂枝") + QChar(u'\0') + QStringLiteral("汤")),
                  std::optional<QString>(QStringLiteral("桂枝汤")));
-        QVERIFY(mainwindow::guardSearchInput(QString(mainwindow::kMaxSearchInput, QChar(0x65B9))).has_value());
-        QVERIFY(!mainwindow::guardSearchInput(QString(mainwindow::kMaxSearchInput + 1, QChar(0x65B9))).has_value());
+        QVERIFY(
+            mainwindow::guardSearchInput(QString(mainwindow::kMaxSearchInput, QChar(0x65B9))).has_value());
+        QVERIFY(!mainwindow::guardSearchInput(QString(mainwindow::kMaxSearchInput + 1, QChar(0x65B9)))
+                     .has_value());
     }
 
     void aNulInASearchFieldStillSearches() {
@@ -91,7 +96,8 @@ private slots:
         h.window().personalSearch();
         other.exec(QStringLiteral("COMMIT"));
         QCOMPARE(h.messenger().shown().size(), 1);
-        QVERIFY2(h.messenger().last().contains(QStringLiteral("另一个窗口")), qPrintable(h.messenger().last()));
+        QVERIFY2(h.messenger().last().contains(QStringLiteral("另一个窗口")),
+                 qPrintable(h.messenger().last()));
         QVERIFY(!hasLatinWords(h.messenger().last()));
     }
 };

@@ -164,9 +164,10 @@ private slots:
         QString failure;
         QThread* mine = QThread::create([&] {
             try {
-                key = appendPersonalRecord(db.store(), {QStringLiteral("我的方"), QStringLiteral(""),
-                                                        QStringLiteral(""), QStringLiteral("x")},
-                                           kCategoryPersonal, kNow);
+                key = appendPersonalRecord(
+                    db.store(),
+                    {QStringLiteral("我的方"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("x")},
+                    kCategoryPersonal, kNow);
             } catch (const StoreError& error) {
                 failure = error.detail();
             }
