@@ -56,7 +56,7 @@ DatabaseCheck lookAtFile(const QString& path) {
 }
 
 // Version, the table 中药方剂 and its row count, read through an open connection.
-void lookInside(Connection& connection, const QString& path, DatabaseCheck& check) {
+void lookInside(Connection& connection, const QString& path, DatabaseCheck& check, bool countRows = true) {
     Statement version(connection, QStringLiteral("PRAGMA user_version"));
     check.userVersion = version.step() ? int(version.int64(0)) : 0;
     if (!tableHasColumn(connection, QStringLiteral("中药方剂"), QStringLiteral("方名"))) {
@@ -64,8 +64,12 @@ void lookInside(Connection& connection, const QString& path, DatabaseCheck& chec
         check.detail = QStringLiteral("%1 has no table 中药方剂").arg(path);
         return;
     }
-    Statement count(connection, QStringLiteral("SELECT count(*) FROM [中药方剂]"));
-    check.records = count.step() ? count.int64(0) : 0;
+    if (countRows) {
+        Statement count(connection, QStringLiteral("SELECT count(*) FROM [中药方剂]"));
+        check.records = count.step() ? count.int64(0) : 0;
+    } else {
+        check.records = 0;
+    }
     check.state = State::Sound;
 }
 
@@ -95,14 +99,14 @@ void lookDeeper(Connection& connection, const QString& path, DatabaseCheck& chec
     }
 }
 
-DatabaseCheck openAndLook(const QString& path, const QString& password,
+DatabaseCheck openAndLook(const QString& path, const QString& password, bool countRows,
                           std::unique_ptr<Connection>& connection) {
     DatabaseCheck check = lookAtFile(path);
     if (!check.sound())
         return check;
     try {
         connection = std::make_unique<Connection>(path, password);
-        lookInside(*connection, path, check);
+        lookInside(*connection, path, check, countRows);
     } catch (const StoreError& error) {
         connection.reset();
         failedWith(error, check);
@@ -116,7 +120,7 @@ DatabaseCheck openAndLook(const QString& path, const QString& password,
 
 DatabaseCheck checkPersonalDatabase(const QString& path, const QString& password) {
     std::unique_ptr<Connection> connection;
-    DatabaseCheck check = openAndLook(path, password, connection);
+    DatabaseCheck check = openAndLook(path, password, true, connection);
     if (!check.sound())
         return check;
     try {
@@ -129,7 +133,9 @@ DatabaseCheck checkPersonalDatabase(const QString& path, const QString& password
 
 DatabaseCheck checkLibraryDatabase(const QString& path, const QString& password) {
     std::unique_ptr<Connection> connection;
-    return openAndLook(path, password, connection);
+    // Counting the rows of the large library would read its whole index at every start; the size check
+    // against the program's own copy covers a truncated file.
+    return openAndLook(path, password, false, connection);
 }
 
 DatabaseCheck copyDatabase(const QString& source, const QString& target, const QString& password) {

@@ -25,8 +25,8 @@ struct DatabaseCheck {
 // Header (size, page alignment), key, PRAGMA quick_check and the expected tables of a personal database.
 DatabaseCheck checkPersonalDatabase(const QString& path, const QString& password);
 
-// The library is large: its check is the cheap part only (size, key, user_version, table 中药方剂), which is
-// enough to tell the shipped file from an empty, foreign or older one.
+// The library is large: its check is the cheap part only (size, key, user_version, table 中药方剂; no row
+// count), which is enough to tell the shipped file from an empty, foreign or older one.
 DatabaseCheck checkLibraryDatabase(const QString& path, const QString& password);
 
 // Copies the database at `source` into a new file `target` through SQLite's online backup API: the copy
