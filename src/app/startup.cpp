@@ -1,7 +1,9 @@
 #include "startup.h"
 
 #include "assets.h"
+#include "store/backup.h"
 #include "store/connectionstring.h"
+#include "store/libraryversion.h"
 #include "store/linkdecoder.h"
 #include "store/schema.h"
 #include "store/storeerror.h"
@@ -14,6 +16,8 @@
 #include <QStandardPaths>
 
 namespace corvessa::app {
+
+Q_LOGGING_CATEGORY(lcApp, "corvessa.app")
 
 Roots platformRoots() {
 #ifdef Q_OS_WIN
@@ -60,10 +64,67 @@ bool placeFile(const QString& path, QByteArrayView bytes) {
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size() ||
-        !file.commit())
-        throw StartupError(QStringLiteral("无法写入数据库文件：\n%1\n\n%2")
-                               .arg(QDir::toNativeSeparators(path), file.errorString()));
+        !file.commit()) {
+        qCWarning(lcApp) << "cannot write" << path << file.errorString();
+        throw StartupError(StartupError::Step::WriteFile, path, file.errorString());
+    }
+    store::makeFilePrivate(path);
     return true;
+}
+
+LibraryAction placeLibrary(const QString& path, QByteArrayView bytes, const QString& password) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+        placeFile(path, bytes);
+        return LibraryAction::Written;
+    }
+    store::DatabaseCheck check;
+    try {
+        check = store::checkLibraryDatabase(path, password);
+    } catch (const store::StoreError& error) {
+        // Locked or unreadable for a moment: nothing is known against the file, so it stays.
+        qCWarning(lcApp) << "library not checked:" << error.detail();
+        return LibraryAction::Kept;
+    }
+    const bool current = check.sound() && check.userVersion == store::kLibraryVersion &&
+                         QFileInfo(path).size() == bytes.size();
+    if (current)
+        return LibraryAction::Kept;
+    qCWarning(lcApp) << "replacing the library" << path << "state" << int(check.state) << "version"
+                     << check.userVersion << "expected" << store::kLibraryVersion << check.detail;
+    // The library is the program's own file, never the user's: a new one goes in with one rename, so a
+    // reader sees either the old file or the new one, never a half-written one.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), bytes.size()) == bytes.size() &&
+        file.commit()) {
+        store::makeFilePrivate(path);
+        return LibraryAction::Replaced;
+    }
+    qCWarning(lcApp) << "cannot replace the library:" << file.errorString();
+    if (check.sound())
+        return LibraryAction::Kept; // an older library still answers searches
+    throw StartupError(StartupError::Step::WriteFile, path, file.errorString());
+}
+
+void makeBackupsPrivate(const QString& backupRoot) {
+    const QString folder = store::backupFolderPath(backupRoot);
+    const QFileInfo info(folder);
+    if (!info.isDir() || info.isSymLink())
+        return;
+    store::makeFolderPrivate(folder);
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isSymLink())
+            continue;
+        if (entry.isFile()) {
+            store::makeFilePrivate(entry.filePath());
+            continue;
+        }
+        if (!store::isBackupStamp(entry.fileName()))
+            continue; // the user's own folders are the user's business
+        store::makeFolderPrivate(entry.filePath());
+        store::makeFilePrivate(store::joinPath(entry.filePath(), store::kPersonalFileName));
+    }
 }
 
 Placement placeDatabases(const Roots& roots, QByteArrayView library, QByteArrayView personalTemplate) {
@@ -71,26 +132,34 @@ Placement placeDatabases(const Roots& roots, QByteArrayView library, QByteArrayV
     placement.dataFolder = chooseDataFolder(roots);
     makePath(placement.dataFolder);
     if (!QFileInfo(placement.dataFolder).isDir())
-        throw StartupError(
-            QStringLiteral("无法建立数据文件夹：\n%1").arg(QDir::toNativeSeparators(placement.dataFolder)));
+        throw StartupError(StartupError::Step::DataFolder, placement.dataFolder,
+                           QStringLiteral("cannot make the data folder"));
+    // Another local user must not read the user's prescriptions (the key ships in the program, so the file
+    // modes are the protection), whatever umask the files were made under.
+    store::makeFolderPrivate(placement.dataFolder);
 
+    const QString password = store::decodeLinkList(QString::fromLatin1(store::links::kPassword));
+    placement.password = password;
     const QString libraryPath = store::joinPath(placement.dataFolder, store::kLibraryFileName);
     const QString personalPath = store::joinPath(placement.dataFolder, store::kPersonalFileName);
-    placeFile(libraryPath, library);
+    placement.library = placeLibrary(libraryPath, library, password);
     placeFile(personalPath, personalTemplate);
+    store::makeFilePrivate(libraryPath);
+    store::makeFilePrivate(personalPath);
+    makeBackupsPrivate(roots.backup);
 
-    // Saving needs the personal file and its folder (for the journal) writable; find out now, not at the
-    // first save.
-    if (!QFileInfo(personalPath).isWritable() || !QFileInfo(placement.dataFolder).isWritable())
-        throw StartupError(QStringLiteral("个人数据库不能写入，请检查文件和文件夹的权限：\n%1")
-                               .arg(QDir::toNativeSeparators(personalPath)));
+    // Saving needs the personal file and its folder (for the journal) writable; a file that is not is still
+    // read and searched, and saves say why they cannot be made.
+    // (The owner's write bit counts too: a file the user made read-only is meant so, even where the system
+    // would let this account write it.)
+    placement.personalReadOnly = !QFileInfo(personalPath).isWritable() ||
+                                 !(QFileInfo(personalPath).permissions() & QFile::WriteOwner) ||
+                                 !QFileInfo(placement.dataFolder).isWritable();
+    // Never trusted unchecked: a damaged or empty file must not reach the window or the backups.
+    placement.personal = store::checkPersonalDatabase(personalPath, password);
+    if (!placement.personal.sound())
+        qCWarning(lcApp) << "the personal database is not sound:" << placement.personal.detail;
 
-    QString password;
-    try {
-        password = store::decodeLinkList(QString::fromLatin1(store::links::kPassword));
-    } catch (const store::StoreError& error) {
-        throw StartupError(error.message());
-    }
     placement.libraryConnection =
         store::makeConnectionString(placement.dataFolder, store::kLibraryFileName, password);
     placement.personalConnection =

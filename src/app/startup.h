@@ -1,10 +1,15 @@
 #pragma once
 
+#include "store/health.h"
+
 #include <QByteArrayView>
+#include <QLoggingCategory>
 #include <QString>
 #include <stdexcept>
 
 namespace corvessa::app {
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 // Where the program keeps its files. On Windows the two candidate drives and C:\ for the backups; elsewhere
 // the per-user application data folder stands in for drive c:, there is no drive d:, and the backups live
@@ -17,17 +22,25 @@ struct Roots {
 Roots platformRoots();
 
 inline const QString kDataFolderName = QStringLiteral("中药方剂数据库");
-inline const QString kBackupFolderName = QStringLiteral("中药方剂数据库备份");
 
-// A start-up step that cannot go on; the text is shown to the user as it is.
+// A start-up step that cannot go on: which step, and the file or folder concerned. The program turns it into
+// the sentence the user reads (startupMessage() in program.h).
 class StartupError : public std::runtime_error {
 public:
-    explicit StartupError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString& message() const noexcept { return m_message; }
+    enum class Step {
+        DataFolder, // the data folder cannot be made
+        WriteFile   // a database file cannot be written from the program's own copy
+    };
+    StartupError(Step step, const QString& path, const QString& detail)
+        : std::runtime_error(detail.toStdString()), m_step(step), m_path(path), m_detail(detail) {}
+    Step step() const noexcept { return m_step; }
+    const QString& path() const noexcept { return m_path; }
+    const QString& detail() const noexcept { return m_detail; }
 
 private:
-    QString m_message;
+    Step m_step;
+    QString m_path;
+    QString m_detail;
 };
 
 // Creates every missing folder along `path`, one level after the other. Never fails: errors are ignored (the
@@ -45,15 +58,34 @@ QString chooseDataFolder(const Roots& roots);
 // whether it wrote. Throws StartupError when the file cannot be written.
 bool placeFile(const QString& path, QByteArrayView bytes);
 
+// What the one library routine did with the installed library.
+enum class LibraryAction { Written, Kept, Replaced };
+
+// Places the library: written when missing; replaced from `bytes` in one rename when the installed file is
+// empty, damaged, not this program's, of another version than store::kLibraryVersion, or of another size than
+// the program's own copy; otherwise kept. Throws StartupError when a missing or unusable library cannot be
+// written; a sound library of another version that cannot be replaced is kept and logged.
+LibraryAction placeLibrary(const QString& path, QByteArrayView bytes, const QString& password);
+
 struct Placement {
     QString dataFolder;
     QString libraryConnection;
     QString personalConnection;
+    QString password;
+    LibraryAction library = LibraryAction::Kept;
+    store::DatabaseCheck personal; // the personal database as found (after the template, when missing)
+    bool personalReadOnly = false; // the file or its folder cannot be written: start read-only
 };
 
-// Chooses and creates the data folder, writes the databases that are missing, decodes the password and builds
-// the two connection strings. Throws StartupError.
+// Chooses and creates the data folder, places the library (placeLibrary), writes the personal template when
+// missing (never over an existing file), checks the personal database, makes the data and backup folders and
+// the files in them private, decodes the password and builds the two connection strings. The personal file is
+// never written or replaced here when it exists. Throws StartupError.
 Placement placeDatabases(const Roots& roots, QByteArrayView library, QByteArrayView personalTemplate);
+
+// Tightens the backup folder below `backupRoot`, its stamp folders and the copies in them (0700/0600 on
+// POSIX). Links are not followed.
+void makeBackupsPrivate(const QString& backupRoot);
 
 // Writes the help pages that ship with the program below the data folder when missing or out of date.
 // Failures are ignored: the pages are a convenience.

@@ -1,5 +1,6 @@
 #include "groupeditor.h"
 
+#include "mainwindow/errortext.h"
 #include "mainwindow/messenger.h"
 #include "skin/skin.h"
 #include "store/recordset.h"
@@ -205,7 +206,7 @@ void GroupEditor::load() {
         rs.release();
     } catch (const store::StoreError& error) {
         rs.release();
-        m_loadFailure = error.message();
+        m_loadFailure = mainwindow::userMessage(error);
         m_command1->setEnabled(false);
         return;
     }
@@ -251,7 +252,8 @@ bool GroupEditor::save() {
         writeGroups(groups);
     } catch (const store::StoreError& error) {
         m_messenger.information(
-            this, QStringLiteral("分组没有保存，原来的分组都没有改变。\n%1").arg(error.message()));
+            this,
+            QStringLiteral("分组没有保存，原来的分组都没有改变。\n%1").arg(mainwindow::userMessage(error)));
         return false;
     }
     emit groupsSaved(groups);
@@ -264,7 +266,7 @@ bool GroupEditor::save() {
 void GroupEditor::writeGroups(const QStringList& groups) {
     store::Connection& connection = m_store.connections().connection(m_store.personalConnection());
     store::Recordset& rs = m_store.recordset();
-    connection.exec(QStringLiteral("BEGIN"));
+    connection.exec(QStringLiteral("BEGIN IMMEDIATE")); // take the write lock first: see records.cpp
     try {
         rs.open(kDeleteGroups, m_store.personalConnection());
         rs.release();

@@ -2,6 +2,7 @@
 // line's position, shown in the detail view.
 #include "detailview.h"
 
+#include "errortext.h"
 #include "mainwindow.h"
 #include "store/codec.h"
 #include "store/recordset.h"
@@ -105,7 +106,7 @@ void MainWindow::showSelectedRecord() {
             reached = true;
         }
     } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("读取方剂失败：") + error.message());
+        reportFailure(QStringLiteral("读取方剂失败：") + userMessage(error));
         reached = false;
     }
     records.release();

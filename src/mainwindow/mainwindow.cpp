@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "accessibility.h"
+#include "errortext.h"
 #include "grouppickers.h"
 #include "keyboard.h"
 #include "messenger.h"
@@ -127,9 +128,10 @@ void MainWindow::attempt(const std::function<void()>& step) {
     try {
         step();
     } catch (const store::StoreError& error) {
-        reportFailure(error.message());
+        reportFailure(userMessage(error));
     } catch (const std::exception& error) {
-        reportFailure(QStringLiteral("操作失败：") + QString::fromLocal8Bit(error.what()));
+        qCWarning(lcMainWindow) << "step failed:" << error.what();
+        reportFailure(QStringLiteral("操作失败。"));
     }
 }
 

@@ -105,6 +105,8 @@ signals:
     void closing();
     // The controls were arranged for a mode (after a tab selection).
     void modeArranged(int mode);
+    // Emitted after a mode tab (0 to 3) has been selected and its list filled.
+    void modeSelected(int mode);
 
 protected:
     // Opens a decoded page address in the user's browser. Tests override it to capture the address.

@@ -1,5 +1,6 @@
 // The save of the personal editor: the name box, the editor group box and the detail view become one record
 // of the user's own prescriptions.
+#include "errortext.h"
 #include "mainwindow.h"
 
 #include "messenger.h"
@@ -45,7 +46,7 @@ void MainWindow::savePersonalRecord() {
             store::savePersonalPrescription(m_store, key, name, group, content, QDateTime::currentDateTime());
     } catch (const store::StoreError& error) {
         // Nothing was written; everything typed stays as it is.
-        m_messenger.information(this, QStringLiteral("没有保存：") + error.message());
+        m_messenger.information(this, QStringLiteral("没有保存：") + userMessage(error));
         return;
     }
 

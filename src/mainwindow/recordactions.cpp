@@ -1,5 +1,6 @@
 // The operations behind the action buttons that work on records: add to the favourites, copy into the own
 // prescriptions, delete, clear the editor and open the group editor.
+#include "errortext.h"
 #include "mainwindow.h"
 
 #include "messenger.h"
@@ -31,7 +32,7 @@ void MainWindow::copyShownRecord(int fromTab, const QString& category, const QSt
     try {
         store::appendPersonalRecord(m_store, fields, category, QDateTime::currentDateTime());
     } catch (const store::StoreError& error) {
-        m_messenger.information(this, QStringLiteral("没有保存：") + error.message());
+        m_messenger.information(this, QStringLiteral("没有保存：") + userMessage(error));
         return;
     }
     m_messenger.information(this, doneText);

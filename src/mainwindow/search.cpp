@@ -1,6 +1,8 @@
 // The searches that fill the result list, their triggers, and the source picker under the 出处 field.
 #include "search.h"
 
+#include "errortext.h"
+#include "inputguard.h"
 #include "mainwindow.h"
 #include "messenger.h"
 #include "store/recordset.h"
@@ -149,18 +151,25 @@ void MainWindow::librarySearch() {
         m_messenger.information(this, kEmptyInputMessage);
         return;
     }
-    const KeywordSlots keywords = cutKeywords(m_ui.text4->text());
+    if (m_state.currentTab == kModePersonal || m_state.currentTab == kModeHerbs) {
+        m_ui.list1->clear();
+        if (m_state.currentTab == kModePersonal)
+            personalSearch();
+        else
+            herbalSearch();
+        return;
+    }
+    const auto name = guardSearchInput(m_ui.text1->text());
+    const auto source = guardSearchInput(m_ui.text3->text());
+    const auto indications = guardSearchInput(m_ui.text4->text());
+    if (!name || !source || !indications) {
+        m_messenger.information(this, kSearchInputTooLong);
+        return;
+    }
+    const KeywordSlots keywords = cutKeywords(*indications);
     m_ui.list1->clear();
-    if (m_state.currentTab == kModePersonal) {
-        personalSearch();
-        return;
-    }
-    if (m_state.currentTab == kModeHerbs) {
-        herbalSearch();
-        return;
-    }
     const bool favourites = m_state.currentTab == kModeFavourites;
-    runListing(libraryQuery(m_state.currentTab, m_ui.text1->text(), m_ui.text3->text(), keywords),
+    runListing(libraryQuery(m_state.currentTab, *name, *source, keywords),
                favourites ? m_store.personalConnection() : m_store.libraryConnection(), true);
 }
 
@@ -174,15 +183,25 @@ void MainWindow::textbookList() {
 
 void MainWindow::herbalSearch() {
     ReportScope scope(*this);
+    const auto name = guardSearchInput(m_ui.text1->text());
+    if (!name) {
+        reportFailure(kSearchInputTooLong);
+        return;
+    }
     m_ui.list1->clear();
-    runListing(herbalQuery(m_ui.text1->text()), m_store.libraryConnection(), false);
+    runListing(herbalQuery(*name), m_store.libraryConnection(), false);
 }
 
 void MainWindow::personalSearch() {
     ReportScope scope(*this);
+    const auto name = guardSearchInput(m_ui.text1->text());
+    const auto group = guardSearchInput(m_ui.text6->currentText());
+    if (!name || !group) {
+        reportFailure(kSearchInputTooLong);
+        return;
+    }
     m_ui.list1->clear();
-    runListing(personalQuery(m_ui.text1->text(), m_ui.text6->currentText()), m_store.personalConnection(),
-               false);
+    runListing(personalQuery(*name, *group), m_store.personalConnection(), false);
 }
 
 // Stores the query as the current query, runs it and appends one numbered line per row. The row count is
@@ -210,7 +229,7 @@ void MainWindow::runListing(const QString& query, const QString& connection, boo
             }
         }
     } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("查询失败：") + error.message());
+        reportFailure(QStringLiteral("查询失败：") + userMessage(error));
     }
     records.release();
     m_ui.list1->addItems(lines);

@@ -1,6 +1,7 @@
 // The load handler: runs once, after the design is in place and before the window is shown.
 #include "mainwindow.h"
 
+#include "errortext.h"
 #include "skin/skin.h"
 #include "store/recordset.h"
 #include "store/store.h"
@@ -97,7 +98,7 @@ void MainWindow::loadHandler() {
             }
         }
     } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("分组读取失败：") + error.message());
+        reportFailure(QStringLiteral("分组读取失败：") + userMessage(error));
     }
     records.release();
     // Adding to an empty box would show its first item; both boxes start with an empty text instead.

@@ -115,6 +115,8 @@ void MainWindow::selectTab(int tab) {
             break;
         }
     });
+    if (mode)
+        emit modeSelected(tab);
 }
 
 void MainWindow::arrangeForMode(int mode) {

@@ -1,6 +1,7 @@
 #include "records.h"
 
 #include "codec.h"
+#include "log.h"
 #include "schema.h"
 #include "sqlite.h"
 #include "store.h"
@@ -28,6 +29,37 @@ void writeColumns(Recordset& rs, const QVariant& name, const QVariant& source, c
     for (const auto& [column, value] : columns)
         rs.setField(QString::fromUtf8(column), value);
 }
+
+// Takes the database's write lock before anything is read (BEGIN IMMEDIATE), so that choosing a free key and
+// writing the record are one step that no other instance can come between: two windows that save in the same
+// second get two keys, and no save writes over a record another window has just written. Rolled back unless
+// commit() is reached.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(Connection& connection) : m_connection(connection) {
+        m_connection.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~WriteTransaction() {
+        if (m_open) {
+            try {
+                m_connection.exec(QStringLiteral("ROLLBACK"));
+            } catch (const StoreError& error) {
+                // A failed COMMIT may already have ended the transaction; nothing is left to undo then.
+                qCWarning(lcStore) << "rollback:" << error.detail();
+            }
+        }
+    }
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+    void commit() {
+        m_connection.exec(QStringLiteral("COMMIT"));
+        m_open = false;
+    }
+
+private:
+    Connection& m_connection;
+    bool m_open = true;
+};
 
 QString keyOf(const QDateTime& time) {
     return time.toString(QStringLiteral("yyMMddHHmmss"));
@@ -71,9 +103,10 @@ QString freshRecordKey(Store& store, const QDateTime& now) {
 
 QString appendPersonalRecord(Store& store, const RecordFields& fields, const QString& category,
                              const QDateTime& now) {
-    const QString key = freshRecordKey(store, now);
     Recordset& rs = store.recordset();
     ReleaseOnExit release{rs};
+    WriteTransaction transaction(store.connections().connection(store.personalConnection()));
+    const QString key = freshRecordKey(store, now);
     rs.setLockType(adLockOptimistic);
     rs.setCursorLocation(adUseClient);
     rs.open(QStringLiteral("select * from[中药方剂] "), store.personalConnection());
@@ -82,7 +115,8 @@ QString appendPersonalRecord(Store& store, const RecordFields& fields, const QSt
     writeColumns(rs, fields.name, fields.source, fields.indications, fields.storedContent, category, key,
                  QStringLiteral(""));
     rs.update();
-    rs.requery();
+    rs.close();
+    transaction.commit();
     return key;
 }
 
@@ -104,20 +138,24 @@ bool deletePersonalRecord(Store& store, const QString& key, const QString& categ
 
 QString savePersonalPrescription(Store& store, const QString& selectedKey, const QString& name,
                                  const QString& group, const QString& content, const QDateTime& now) {
-    const QString key = freshRecordKey(store, now);
     Recordset& rs = store.recordset();
     ReleaseOnExit release{rs};
+    WriteTransaction transaction(store.connections().connection(store.personalConnection()));
+    const QString key = freshRecordKey(store, now);
     rs.setLockType(adLockOptimistic);
     rs.setCursorLocation(adUseClient);
+    // The editor only ever loads own prescriptions: a favourite that happens to share the key (two saves in
+    // one second before keys were unique) is never the record being edited.
     rs.open(QStringLiteral("select * from[中药方剂] where [序号] = '") + sqlText(selectedKey) +
-                QStringLiteral("'"),
+                QStringLiteral("' and [类别] = '") + kCategoryPersonal + QStringLiteral("'"),
             store.personalConnection());
     if (rs.recordCount() == 0)
         rs.addNew();
     writeColumns(rs, name, QStringLiteral(""), QStringLiteral(""), scramble(content), kCategoryPersonal, key,
                  group);
     rs.update(); // one statement: the record is written whole or not at all
-    rs.requery();
+    rs.close();
+    transaction.commit();
     return key;
 }
 

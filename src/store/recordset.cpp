@@ -55,7 +55,7 @@ void Recordset::open(const QString& source, const QString& connectionString) {
     if (const auto match = deleteAll.match(source); match.hasMatch()) {
         const QString statement = QStringLiteral("DELETE FROM [") + source.mid(match.capturedEnd());
         Statement(*m_connection, statement).step();
-        return; // an action query leaves the recordset closed, as the original provider does
+        return; // an action query returns no rows, so there is nothing to hold open
     }
     if (!reuseKept())
         run();
@@ -107,7 +107,10 @@ void Recordset::run() {
                 projection << quoted(name);
         }
         if (m_result.columns.isEmpty())
-            throw StoreError(QStringLiteral("数据库操作失败：没有表“%1”。").arg(m_result.table));
+            // Every table the program names exists in a sound file of its own: a missing one means the file
+            // is not the database it should be.
+            throw StoreError(StoreError::Kind::Damaged, QStringLiteral("no table %1").arg(m_result.table),
+                             m_result.table);
         if (m_result.columns.size() > 64)
             throw StoreError(QStringLiteral("数据库操作失败：表“%1”的字段太多。").arg(m_result.table));
         select = std::make_unique<Statement>(*m_connection, QStringLiteral("select ") +

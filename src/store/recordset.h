@@ -64,7 +64,8 @@ public:
     int position() const { return m_position; }
     void moveFirst();
     void moveNext();
-    void move(int rows); // relative to the current row, as the original cursor does
+    // Relative to the current row: the actions step from the first row to the line the user picked.
+    void move(int rows);
 
     const QStringList& columns() const { return m_result.columns; }
     QVariant field(const QString& column) const; // a null QVariant for NULL

@@ -1,5 +1,6 @@
 #include "sqlite.h"
 
+#include "log.h"
 #include "storeerror.h"
 
 #include <QFileInfo>
@@ -38,7 +39,9 @@ void closeCollator(void* context) {
     ucol_close(static_cast<UCollator*>(context));
 }
 
-// Column limits count UTF-16 code units, as the original engine did; SQLite's length() counts characters.
+// Column limits count UTF-16 code units, the unit in which the program's texts (QString) are measured, so a
+// limit means the same to the window that checks a value and to the schema that enforces it; SQLite's
+// length() counts characters.
 void utf16Length(sqlite3_context* context, int, sqlite3_value** values) {
     if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
         sqlite3_result_null(context);
@@ -49,20 +52,44 @@ void utf16Length(sqlite3_context* context, int, sqlite3_value** values) {
 
 } // namespace
 
-QString describeSqliteError(const QString& rawMessage) {
-    static const QRegularExpression tooLong(QStringLiteral("CHECK constraint failed: (\\S+)超长"));
-    if (const auto match = tooLong.match(rawMessage); match.hasMatch())
-        return QStringLiteral("“%1”的内容太长，超出了数据库允许的长度。").arg(match.captured(1));
-    if (rawMessage.contains(QLatin1String("file is encrypted or is not a database")) ||
-        rawMessage.contains(QLatin1String("file is not a database")))
-        return QStringLiteral("数据库文件无法打开：密码不对，或文件已损坏。");
-    if (rawMessage.contains(QLatin1String("unable to open database file")))
-        return QStringLiteral("数据库文件无法打开：文件不存在或没有读写权限。");
-    if (rawMessage.contains(QLatin1String("readonly database")))
-        return QStringLiteral("数据库文件是只读的，无法保存。");
-    if (rawMessage.contains(QLatin1String("database or disk is full")))
-        return QStringLiteral("磁盘已满，无法保存。");
-    return QStringLiteral("数据库操作失败：%1").arg(rawMessage);
+StoreError errorFor(int code, const QString& rawMessage, const QString& context) {
+    using Kind = StoreError::Kind;
+    const QString detail =
+        context.isEmpty() ? rawMessage : QStringLiteral("%1 (%2)").arg(rawMessage, context);
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return {Kind::Locked, detail};
+    case SQLITE_FULL:
+        return {Kind::DiskFull, detail};
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return {Kind::Damaged, detail};
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        return {Kind::ReadOnly, detail};
+    case SQLITE_CANTOPEN:
+        return {Kind::CannotOpen, detail};
+    case SQLITE_NOMEM:
+        return {Kind::NoMemory, detail};
+    case SQLITE_IOERR:
+        return {Kind::Io, detail};
+    case SQLITE_TOOBIG:
+        return {Kind::TooLong, detail};
+    case SQLITE_CONSTRAINT: {
+        // The schema names each length limit "<column>超长", so the column can be told to the user.
+        static const QRegularExpression tooLong(
+            QStringLiteral("CHECK constraint failed: \\[?([^\\]\\s]+?)超长"));
+        if (const auto match = tooLong.match(rawMessage); match.hasMatch())
+            return {Kind::TooLong, detail, match.captured(1)};
+        return {Kind::Constraint, detail};
+    }
+    default:
+        break;
+    }
+    if (rawMessage.contains(QLatin1String("pattern too complex")))
+        return {Kind::TooComplex, detail};
+    return {Kind::Other, detail};
 }
 
 Connection::Connection(const QString& path, const QString& password, bool create) : m_path(path) {
@@ -71,12 +98,18 @@ Connection::Connection(const QString& path, const QString& password, bool create
     // SQLite need not lock it on every call: a listing makes several calls per value read.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+        const int code = m_db ? sqlite3_extended_errcode(m_db) : SQLITE_NOMEM;
         const QString message =
             m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw StoreError(QStringLiteral("%1\n(%2)").arg(describeSqliteError(message), path));
+        StoreError error = errorFor(code, message, path);
+        qCWarning(lcStore) << "cannot open" << path << ":" << message;
+        throw StoreError(error.kind(), error.detail(), path);
     }
+    // Before any statement: even the first one reads the schema, and another instance may hold the file for a
+    // moment (its save, its exit backup). Waiting a few seconds is what lets two windows share the file.
+    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     try {
         const QByteArray key = password.toUtf8();
         if (sqlite3_key(m_db, key.constData(), key.size()) != SQLITE_OK)
@@ -94,12 +127,11 @@ Connection::Connection(const QString& path, const QString& password, bool create
         UErrorCode status = U_ZERO_ERROR;
         UCollator* collator = ucol_open("zh", &status);
         if (U_FAILURE(status))
-            throw StoreError(QStringLiteral("拼音排序规则无法加载（ICU：%1）。")
+            throw StoreError(QStringLiteral("ICU collator \"zh\" cannot be loaded: %1")
                                  .arg(QString::fromLatin1(u_errorName(status))));
         sqlite3_create_collation_v2(m_db, "PINYIN", SQLITE_UTF8, collator, pinyinCompare, closeCollator);
         sqlite3_create_function_v2(m_db, "u16len", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC, nullptr,
                                    utf16Length, nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db, 2000);
         sqlite3_commit_hook(m_db, &Connection::onCommit, this);
         sqlite3_rollback_hook(m_db, &Connection::onRollback, this);
         // The first read decrypts page 1: a wrong key or a foreign file fails here, not in some later query.
@@ -123,7 +155,7 @@ void Connection::exec(const QString& sql) {
     if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = error ? QString::fromUtf8(error) : errorMessage();
         sqlite3_free(error);
-        throw StoreError(describeSqliteError(message));
+        throw errorFor(sqlite3_extended_errcode(m_db), message, m_path);
     }
 }
 
@@ -168,8 +200,7 @@ QString Connection::errorMessage() const {
 }
 
 void Connection::fail(const QString& what) const {
-    Q_UNUSED(what);
-    throw StoreError(describeSqliteError(errorMessage()));
+    throw errorFor(sqlite3_extended_errcode(m_db), errorMessage(), what.left(200));
 }
 
 Statement::Statement(Connection& connection, const QString& sql) : m_connection(connection) {
@@ -178,7 +209,7 @@ Statement::Statement(Connection& connection, const QString& sql) : m_connection(
         SQLITE_OK)
         connection.fail(sql);
     if (!m_stmt)
-        throw StoreError(QStringLiteral("数据库操作失败：空语句。"));
+        throw StoreError(QStringLiteral("empty statement"));
 }
 
 Statement::~Statement() {
@@ -207,7 +238,7 @@ bool Statement::step() {
         return false;
     const QString message = m_connection.errorMessage();
     sqlite3_reset(m_stmt);
-    throw StoreError(describeSqliteError(message));
+    throw errorFor(rc, message, QString::fromUtf8(sqlite3_sql(m_stmt)).left(200));
 }
 
 void Statement::reset() {
@@ -266,7 +297,7 @@ std::string_view Statement::utf8(int column) const {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
     const int bytes = sqlite3_column_bytes(m_stmt, column);
     if (!text && sqlite3_errcode(m_connection.handle()) == SQLITE_NOMEM)
-        throw StoreError(QStringLiteral("内存不足，无法读取查询结果。"));
+        throw StoreError(StoreError::Kind::NoMemory, QStringLiteral("no memory for a result value"));
     return text ? std::string_view(text, size_t(bytes)) : std::string_view();
 }
 

@@ -85,7 +85,13 @@ private:
     qint64 m_statementsPrepared = 0;
 };
 
-// Text of a failed statement, translated for the user where the cause is one the user can act on.
-QString describeSqliteError(const QString& rawMessage);
+class StoreError;
+
+// How long a statement waits for another connection's lock before it gives up.
+inline constexpr int kBusyTimeoutMs = 5000;
+
+// The typed error for an SQLite result code and message; `context` (a path, a statement) joins the technical
+// text.
+StoreError errorFor(int code, const QString& rawMessage, const QString& context = {});
 
 } // namespace corvessa::store

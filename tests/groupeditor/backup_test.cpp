@@ -1,4 +1,5 @@
-// Backup of the personal database on exit: stamp, folder reuse, copy, retention, user folders, failures.
+// Backup of the personal database on exit: stamp, folder reuse, a checked copy, retention whatever the clock
+// did, links and the user's folders left alone, damaged files never counted, file modes, restore.
 #include "fixture.h"
 #include "store/backup.h"
 #include "store/recordset.h"
@@ -7,11 +8,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace corvessa::store;
+using corvessa::testsupport::FixtureDatabases;
 
 namespace {
 
@@ -27,32 +33,76 @@ bool writeAll(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QByteArray randomBytes(int size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char& byte : bytes)
-        byte = char(QRandomGenerator::global()->bounded(256));
-    return bytes;
-}
-
 QStringList subfolders(const QString& folder) {
     return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// A data folder with a personal database of arbitrary bytes (the copy must not care what is inside) and an
-// empty backup root.
+QString password() {
+    return FixtureDatabases::password();
+}
+
+// The names of the personal records and the groups of a database file, in stored order.
+QStringList contentOf(const QString& path) {
+    Connection connection(path, password());
+    QStringList content;
+    Statement names(connection, QStringLiteral("SELECT [方名] FROM [中药方剂] ORDER BY rowid"));
+    while (names.step())
+        content << names.value(0).toString();
+    Statement groups(connection, QStringLiteral("SELECT [分组] FROM [分组] ORDER BY rowid"));
+    while (groups.step())
+        content << QStringLiteral("组:") + groups.value(0).toString();
+    return content;
+}
+
+QString integrity(const QString& path) {
+    Connection connection(path, password());
+    Statement check(connection, QStringLiteral("PRAGMA integrity_check"));
+    return check.step() ? check.value(0).toString() : QString();
+}
+
+// A data folder with a real personal database holding `records` prescriptions, and an empty backup root.
 struct Roots {
+    FixtureDatabases db;
     QTemporaryDir dir;
-    QString dataFolder = dir.filePath(QStringLiteral("中药方剂数据库"));
+    QString dataFolder = db.dataFolder();
     QString backupRoot = dir.filePath(QStringLiteral("appdata"));
     QString backupFolder = backupFolderPath(backupRoot);
-    QByteArray personal = randomBytes(300 * 1024 + 17);
 
-    Roots() {
-        QDir().mkpath(dataFolder);
+    explicit Roots(int records = 3) {
         QDir().mkpath(backupRoot);
-        writeAll(personalPath(), personal);
+        addRecords(records, QStringLiteral("方"));
+        db.store().closeAll();
     }
-    QString personalPath() const { return dataFolder + QStringLiteral("/个人经方数据库.dat"); }
+    QString personalPath() const { return db.personalPath(); }
+    void addRecords(int count, const QString& prefix) {
+        for (int i = 0; i < count; ++i)
+            db.execPersonal(QStringLiteral("INSERT INTO [中药方剂] ([方名],[内容],[类别],[序号]) VALUES "
+                                           "('%1%2', '%3', '个人验方', '%4')")
+                                .arg(prefix)
+                                .arg(i)
+                                .arg(QStringLiteral("【组成】").repeated(200))
+                                .arg(i));
+        db.store().closeAll();
+    }
+    BackupResult exit(const QDateTime& at) {
+        return backupPersonalDatabase(dataFolder, backupRoot, at, password());
+    }
+
+    // One real exit, then its sound copy placed in `count` - 1 older stamp folders as well.
+    QStringList makeGoodBackups(int count) {
+        const BackupResult first = exit(kExit.addSecs(-60 * 60 * 24));
+        if (!first.ok)
+            return {};
+        QStringList names;
+        for (int i = count - 1; i >= 1; --i) {
+            const QString name = backupStamp(kExit.addSecs(-60 * 60 * 24 - 60 * i));
+            QDir().mkpath(backupFolder + QLatin1Char('/') + name);
+            QFile::copy(first.copyPath,
+                        backupFolder + QLatin1Char('/') + name + QStringLiteral("/个人经方数据库.dat"));
+            names << name;
+        }
+        return names + QStringList{first.stamp};
+    }
 
     // `count` exit folders one minute apart, ending one hour before `latest`, each holding an old copy.
     QStringList makeOldBackups(int count, const QDateTime& latest = kExit) {
@@ -78,13 +128,24 @@ class BackupTest : public QObject {
 
 private slots:
     void stampHasTheFullWidthColon();
-    void firstExitCreatesTheFolderAndAByteIdenticalCopy();
+    void onlyRealTimesAreStamps();
+    void firstExitCreatesTheFolderAndACheckedCopy();
     void twoExitsInOneMinuteShareOneFolder();
     void retentionKeepsTheNewestTwenty();
     void userFoldersAreNeitherCountedNorDeleted();
-    void thisExitsFolderSurvivesStampsFromAWrongClock();
-    void failedCopyKeepsEveryOldBackupAndSaysSo();
+    void futureStampsNeverCostTheLastExits();
+    void aClockSetBackKeepsThePreviousExits();
+    void aStampNamedLinkIsNeverFollowed();
+    void halfMadeFoldersAreRemovedAndNotCounted();
+    void anEmptyPersonalFileNeverCostsAGoodBackup();
+    void damagedPagesNeverCostAGoodBackup();
+    void backupsTakenWhileAnotherInstanceSavesAreWhole();
+    void failedCopyKeepsEveryOldBackupAndSaysWhy();
     void closeAndBackUpCopiesEverythingCommitted();
+    void backupsArePrivateWhateverTheUmask();
+    void listShowsStampRecordsAndSoundness();
+    void restoreBacksUpTheCurrentFileFirst();
+    void restoreOverADamagedFileSetsItAside();
 };
 
 void BackupTest::stampHasTheFullWidthColon() {
@@ -93,174 +154,271 @@ void BackupTest::stampHasTheFullWidthColon() {
     QVERIFY(!stamp.contains(QLatin1Char(':')));
     QCOMPARE(backupStamp(QDateTime(QDate(2027, 1, 2), QTime(23, 5, 59))),
              QStringLiteral("2027-01-02 23：05"));
-
     QVERIFY(isBackupStamp(stamp));
     QVERIFY(!isBackupStamp(QStringLiteral("2026-12-08 04:39")));
     QVERIFY(!isBackupStamp(QStringLiteral("0旧资料")));
-    QVERIFY(!isBackupStamp(QStringLiteral("我的文件夹")));
     QVERIFY(!isBackupStamp(stamp + QStringLiteral(" 副本")));
     QVERIFY(!isBackupStamp(QStringLiteral("2026-12-8 04：39")));
-
     QCOMPARE(backupFolderPath(QStringLiteral("/home/u/.local/share/Corvessa")),
              QStringLiteral("/home/u/.local/share/Corvessa/中药方剂数据库备份"));
 }
 
-void BackupTest::firstExitCreatesTheFolderAndAByteIdenticalCopy() {
+void BackupTest::onlyRealTimesAreStamps() {
+    QVERIFY(!isBackupStamp(QStringLiteral("0000-13-40 25：99")));
+    QVERIFY(!isBackupStamp(QStringLiteral("2026-02-30 10：00")));
+    QVERIFY(!isBackupStamp(QStringLiteral("2026-12-08 24：00")));
+    QVERIFY(!isBackupStamp(QStringLiteral("2026-12-08 23：60")));
+    QVERIFY(isBackupStamp(QStringLiteral("2028-02-29 23：59")));
+}
+
+void BackupTest::firstExitCreatesTheFolderAndACheckedCopy() {
     Roots roots;
     QVERIFY(!QFileInfo::exists(roots.backupFolder));
+    const QStringList before = contentOf(roots.personalPath());
+    const QByteArray bytes = readAll(roots.personalPath());
 
-    const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
-    QVERIFY2(result.ok, qPrintable(result.failure));
-    QVERIFY(result.failure.isEmpty());
-    QCOMPARE(result.stamp, backupStamp(kExit));
+    const BackupResult result = roots.exit(kExit);
+    QVERIFY2(result.ok, qPrintable(result.detail));
+    QCOMPARE(result.failure, BackupResult::Failure::None);
     QCOMPARE(result.stampFolder, roots.backupFolder + QStringLiteral("/2026-12-08 04：39"));
     QCOMPARE(result.copyPath, result.stampFolder + QStringLiteral("/个人经方数据库.dat"));
     QCOMPARE(subfolders(roots.backupFolder), QStringList{result.stamp});
-    QCOMPARE(readAll(result.copyPath), roots.personal);
+    QCOMPARE(contentOf(result.copyPath), before);
+    QCOMPARE(result.records, qint64(3));
+    QCOMPARE(integrity(result.copyPath), QStringLiteral("ok"));
     // No temporary file is left beside the copy, and the source is untouched.
     QCOMPARE(QDir(result.stampFolder).entryList(QDir::Files | QDir::Hidden),
              QStringList{QStringLiteral("个人经方数据库.dat")});
-    QCOMPARE(readAll(roots.personalPath()), roots.personal);
+    QCOMPARE(readAll(roots.personalPath()), bytes);
     QVERIFY(result.pruned.isEmpty());
 }
 
 void BackupTest::twoExitsInOneMinuteShareOneFolder() {
     Roots roots;
     const QStringList old = roots.makeOldBackups(19);
-    QVERIFY(backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit).ok);
-
-    const QByteArray changed = randomBytes(1000);
-    QVERIFY(writeAll(roots.personalPath(), changed));
-    const BackupResult second = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit.addSecs(40));
-    QVERIFY2(second.ok, qPrintable(second.failure));
+    QVERIFY(roots.exit(kExit).ok);
+    roots.addRecords(2, QStringLiteral("后加"));
+    const BackupResult second = roots.exit(kExit.addSecs(40));
+    QVERIFY2(second.ok, qPrintable(second.detail));
     QCOMPARE(second.stamp, backupStamp(kExit));
     // The second copy replaced the first; the shared folder counts once, so all 19 old ones stay.
-    QCOMPARE(readAll(second.copyPath), changed);
+    QCOMPARE(contentOf(second.copyPath), contentOf(roots.personalPath()));
     QCOMPARE(subfolders(roots.backupFolder), old + QStringList{second.stamp});
     QVERIFY(second.pruned.isEmpty());
 }
 
 void BackupTest::retentionKeepsTheNewestTwenty() {
     {
-        // 24 old folders and this exit's: the 5 with the smallest names go.
         Roots roots;
         const QStringList old = roots.makeOldBackups(24);
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
-        QVERIFY2(result.ok, qPrintable(result.failure));
+        const BackupResult result = roots.exit(kExit);
+        QVERIFY2(result.ok, qPrintable(result.detail));
         QCOMPARE(subfolders(roots.backupFolder), old.mid(5) + QStringList{result.stamp});
         QCOMPARE(result.pruned.size(), 5);
         for (int i = 0; i < 5; ++i)
             QCOMPARE(result.pruned[i], roots.backupFolder + QLatin1Char('/') + old[i]);
-        QVERIFY(result.unpruned.isEmpty());
     }
     {
-        // Exactly 20 with this exit's: nothing is deleted.
         Roots roots;
         const QStringList old = roots.makeOldBackups(19);
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+        const BackupResult result = roots.exit(kExit);
         QVERIFY(result.ok);
         QCOMPARE(subfolders(roots.backupFolder), old + QStringList{result.stamp});
         QVERIFY(result.pruned.isEmpty());
     }
-    {
-        // 25 old ones already there (a longer history), and this exit's: 6 go.
-        Roots roots;
-        const QStringList old = roots.makeOldBackups(25);
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
-        QVERIFY(result.ok);
-        QCOMPARE(subfolders(roots.backupFolder), old.mid(6) + QStringList{result.stamp});
-    }
 }
 
 void BackupTest::userFoldersAreNeitherCountedNorDeleted() {
-    {
-        Roots roots;
-        const QStringList old = roots.makeOldBackups(24);
-        roots.makeUserFolder(QStringLiteral("0旧资料"));    // sorts before every stamp
-        roots.makeUserFolder(QStringLiteral("我的文件夹")); // sorts after them
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+    Roots roots;
+    const QStringList old = roots.makeOldBackups(24);
+    roots.makeUserFolder(QStringLiteral("0旧资料"));           // sorts before every stamp
+    roots.makeUserFolder(QStringLiteral("我的文件夹"));        // sorts after them
+    roots.makeUserFolder(QStringLiteral("0000-13-40 25：99")); // looks like a stamp, is no time
+    const BackupResult result = roots.exit(kExit);
+    QVERIFY(result.ok);
+    const QStringList expected = QStringList{QStringLiteral("0000-13-40 25：99"), QStringLiteral("0旧资料")} +
+                                 old.mid(5) + QStringList{result.stamp, QStringLiteral("我的文件夹")};
+    QCOMPARE(subfolders(roots.backupFolder), expected);
+    QCOMPARE(readAll(roots.backupFolder + QStringLiteral("/0旧资料/笔记.txt")), QByteArray("mine"));
+    QCOMPARE(readAll(roots.backupFolder + QStringLiteral("/0000-13-40 25：99/笔记.txt")), QByteArray("mine"));
+}
+
+void BackupTest::futureStampsNeverCostTheLastExits() {
+    // 20 folders stamped in 2099 (a wrong clock once). Every exit from now on must keep the exits before it;
+    // the future ones go, oldest name first, one per exit.
+    Roots roots;
+    const QStringList future = roots.makeOldBackups(20, QDateTime(QDate(2099, 1, 1), QTime(12, 0)));
+    QStringList exits;
+    for (int i = 0; i < 5; ++i) {
+        const BackupResult result = roots.exit(kExit.addSecs(60 * i));
         QVERIFY(result.ok);
-        QStringList expected = QStringList{QStringLiteral("0旧资料")} + old.mid(5) +
-                               QStringList{result.stamp} + QStringList{QStringLiteral("我的文件夹")};
-        QCOMPARE(subfolders(roots.backupFolder), expected);
-        QCOMPARE(readAll(roots.backupFolder + QStringLiteral("/0旧资料/笔记.txt")), QByteArray("mine"));
-        QCOMPARE(readAll(roots.backupFolder + QStringLiteral("/我的文件夹/笔记.txt")), QByteArray("mine"));
+        exits << result.stamp;
+        QCOMPARE(subfolders(roots.backupFolder), exits + future.mid(i + 1));
     }
-    {
-        // 19 stamps, this exit's and two user folders: 22 folders, yet nothing is deleted.
-        Roots roots;
-        const QStringList old = roots.makeOldBackups(19);
-        roots.makeUserFolder(QStringLiteral("0旧资料"));
-        roots.makeUserFolder(QStringLiteral("我的文件夹"));
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+}
+
+void BackupTest::aClockSetBackKeepsThePreviousExits() {
+    Roots roots;
+    const QStringList old = roots.makeOldBackups(20);
+    // Each exit is a day earlier than the one before: by name every new folder is the oldest of all.
+    QStringList exits;
+    for (int i = 1; i <= 5; ++i) {
+        const BackupResult result = roots.exit(kExit.addDays(-10 * i));
         QVERIFY(result.ok);
-        QCOMPARE(subfolders(roots.backupFolder).size(), 22);
+        exits << result.stamp;
+        for (const QString& earlier : exits)
+            QVERIFY2(QFileInfo(roots.backupFolder + QLatin1Char('/') + earlier).isDir(), qPrintable(earlier));
+    }
+    QStringList expected = exits + old.mid(5);
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(subfolders(roots.backupFolder), expected);
+}
+
+void BackupTest::aStampNamedLinkIsNeverFollowed() {
+#ifdef Q_OS_UNIX
+    Roots roots;
+    QTemporaryDir outside;
+    QVERIFY(writeAll(outside.filePath(QStringLiteral("别人的文件.txt")), "keep me"));
+    const QStringList old = roots.makeOldBackups(24);
+    // The link sorts before every stamp, so it would be the first to go if it counted.
+    const QString link = roots.backupFolder + QStringLiteral("/2000-01-01 00：00");
+    QVERIFY(QFile::link(outside.path(), link));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(roots.exit(kExit.addSecs(60 * i)).ok);
+    QCOMPARE(readAll(outside.filePath(QStringLiteral("别人的文件.txt"))), QByteArray("keep me"));
+    QVERIFY(QFileInfo(link).isSymLink());
+    // The link takes none of the 20 places.
+    QCOMPARE(subfolders(roots.backupFolder).size(), 21);
+#else
+    QSKIP("links are a POSIX matter here");
+#endif
+}
+
+void BackupTest::halfMadeFoldersAreRemovedAndNotCounted() {
+    Roots roots;
+    const QStringList old = roots.makeOldBackups(19);
+    // Killed exits: empty folders and a temporary copy nobody finished, all newer than the old backups.
+    QStringList halfMade;
+    for (int i = 1; i <= 4; ++i) {
+        halfMade << backupStamp(kExit.addSecs(-60 * i));
+        QDir().mkpath(roots.backupFolder + QLatin1Char('/') + halfMade.last());
+    }
+    const QString stale = roots.backupFolder + QLatin1Char('/') + halfMade.last() +
+                          QStringLiteral("/个人经方数据库.dat.abc.part");
+    QVERIFY(writeAll(stale, "half"));
+    QFile staleFile(stale);
+    QVERIFY(staleFile.open(QIODevice::ReadWrite));
+    QVERIFY(
+        staleFile.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+    staleFile.close();
+
+    const BackupResult result = roots.exit(kExit);
+    QVERIFY(result.ok);
+    QCOMPARE(result.halfMade.size(), 4);
+    // 19 old backups and this exit's: nothing real is lost to the half-made ones.
+    QCOMPARE(subfolders(roots.backupFolder), old + QStringList{result.stamp});
+}
+
+void BackupTest::anEmptyPersonalFileNeverCostsAGoodBackup() {
+    Roots roots;
+    const QStringList good = roots.makeGoodBackups(20);
+    QVERIFY(QFile::resize(roots.personalPath(), 0));
+    for (int i = 20; i < 40; ++i) {
+        const BackupResult result = roots.exit(kExit.addSecs(60 * i));
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failure, BackupResult::Failure::SourceDamaged);
         QVERIFY(result.pruned.isEmpty());
     }
+    QCOMPARE(subfolders(roots.backupFolder), good);
+    const std::vector<BackupEntry> entries = listBackups(roots.backupRoot, password());
+    QCOMPARE(entries.size(), size_t(20));
+    for (const BackupEntry& entry : entries)
+        QVERIFY2(entry.check.sound() && entry.check.records == 3, qPrintable(entry.stamp));
 }
 
-void BackupTest::thisExitsFolderSurvivesStampsFromAWrongClock() {
-    // 20 folders stamped a year ahead (the clock was wrong once): by name this exit's folder is the oldest,
-    // but it holds the only current copy, so it stays and the oldest of the others goes.
+void BackupTest::damagedPagesNeverCostAGoodBackup() {
+    Roots roots(40); // enough text for many pages
+    const QStringList good = roots.makeGoodBackups(20);
+    // Page 1 stays intact, so the file still opens; the pages after it are overwritten.
+    QFile file(roots.personalPath());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.size() > 8 * 4096);
+    QVERIFY(file.seek(4096));
+    QVERIFY(file.write(QByteArray(int(file.size() - 4096), '\x5a')) > 0);
+    file.close();
+    QVERIFY(!checkPersonalDatabase(roots.personalPath(), password()).sound());
+    // Every exit would prune one of the 20 if it counted.
+    for (int i = 20; i < 23; ++i) {
+        const BackupResult result = roots.exit(kExit.addSecs(60 * i));
+        QVERIFY(!result.ok);
+        QCOMPARE(result.failure, BackupResult::Failure::SourceDamaged);
+    }
+    QCOMPARE(subfolders(roots.backupFolder), good);
+}
+
+void BackupTest::backupsTakenWhileAnotherInstanceSavesAreWhole() {
     Roots roots;
-    const QStringList future = roots.makeOldBackups(20, kExit.addYears(1));
-    const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
-    QVERIFY(result.ok);
-    QCOMPARE(subfolders(roots.backupFolder), QStringList{result.stamp} + future.mid(1));
-    QCOMPARE(readAll(result.copyPath), roots.personal);
+    QProcess child; // saves prescriptions in a loop, as a second window would
+    child.start(QStringLiteral(CORVESSA_SAVE_CHILD), {roots.dataFolder, QStringLiteral("并")});
+    QVERIFY(child.waitForStarted());
+    QVERIFY(child.waitForReadyRead(30000)); // it has saved at least once
+    for (int round = 0; round < 4; ++round) {
+        const BackupResult result = roots.exit(kExit.addSecs(60 * round));
+        QVERIFY2(result.ok, qPrintable(result.detail));
+        QCOMPARE(integrity(result.copyPath), QStringLiteral("ok"));
+    }
+    child.kill();
+    child.waitForFinished();
 }
 
-void BackupTest::failedCopyKeepsEveryOldBackupAndSaysSo() {
+void BackupTest::failedCopyKeepsEveryOldBackupAndSaysWhy() {
     {
-        // The personal database is missing: nothing is created or deleted.
         Roots roots;
         const QStringList old = roots.makeOldBackups(25);
         QVERIFY(QFile::remove(roots.personalPath()));
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+        const BackupResult result = roots.exit(kExit);
         QVERIFY(!result.ok);
-        QVERIFY(result.failure.contains(QStringLiteral("没有备份成功")));
-        QVERIFY(result.failure.contains(QStringLiteral("个人经方数据库.dat")));
+        QCOMPARE(result.failure, BackupResult::Failure::SourceMissing);
         QCOMPARE(subfolders(roots.backupFolder), old);
-        QVERIFY(result.pruned.isEmpty());
     }
     {
         // A plain file stands where this exit's folder must go.
         Roots roots;
         const QStringList old = roots.makeOldBackups(25);
         QVERIFY(writeAll(roots.backupFolder + QLatin1Char('/') + backupStamp(kExit), "a file"));
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+        const BackupResult result = roots.exit(kExit);
         QVERIFY(!result.ok);
-        QVERIFY(result.failure.contains(QStringLiteral("备份文件夹")));
+        QCOMPARE(result.failure, BackupResult::Failure::FolderNotCreated);
         QCOMPARE(subfolders(roots.backupFolder), old);
         QCOMPARE(readAll(roots.backupFolder + QLatin1Char('/') + backupStamp(kExit)), QByteArray("a file"));
     }
     {
-        // The copy itself cannot be written (a folder holds its name): the copy of an earlier exit in the
-        // same minute would be safe too, as nothing is renamed over it.
+        // A folder holds the copy's name: the checked copy cannot be renamed into place, and is not left.
         Roots roots;
         const QStringList old = roots.makeOldBackups(25);
         const QString stampFolder = roots.backupFolder + QLatin1Char('/') + backupStamp(kExit);
-        QVERIFY(QDir().mkpath(stampFolder + QStringLiteral("/个人经方数据库.dat")));
-        const BackupResult result = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+        QVERIFY(QDir().mkpath(stampFolder + QStringLiteral("/个人经方数据库.dat/其中")));
+        const BackupResult result = roots.exit(kExit);
         QVERIFY(!result.ok);
-        QVERIFY(result.failure.contains(QStringLiteral("没有备份成功")));
+        QCOMPARE(result.failure, BackupResult::Failure::ReplaceFailed);
         QCOMPARE(subfolders(roots.backupFolder), (old + QStringList{backupStamp(kExit)}));
         QCOMPARE(QDir(stampFolder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("个人经方数据库.dat")});
     }
     {
-        // A first exit succeeds, a second in the same minute fails: the first copy is still whole.
+        // A first exit succeeds, a second in the same minute finds a damaged file: the first copy stays.
         Roots roots;
-        const BackupResult first = backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit);
+        const BackupResult first = roots.exit(kExit);
         QVERIFY(first.ok);
-        QVERIFY(QFile::remove(roots.personalPath()));
-        QVERIFY(!backupPersonalDatabase(roots.dataFolder, roots.backupRoot, kExit.addSecs(5)).ok);
-        QCOMPARE(readAll(first.copyPath), roots.personal);
+        const QStringList content = contentOf(first.copyPath);
+        QVERIFY(QFile::resize(roots.personalPath(), 0));
+        QVERIFY(!roots.exit(kExit.addSecs(5)).ok);
+        QCOMPARE(contentOf(first.copyPath), content);
     }
 }
 
 void BackupTest::closeAndBackUpCopiesEverythingCommitted() {
-    corvessa::testsupport::FixtureDatabases fixture;
+    FixtureDatabases fixture;
     QVERIFY(fixture.isValid());
     Store& store = fixture.store();
     Recordset& rs = store.recordset();
@@ -276,15 +434,89 @@ void BackupTest::closeAndBackUpCopiesEverythingCommitted() {
 
     QTemporaryDir root;
     const BackupResult result = closeAndBackUp(store, root.path(), kExit);
-    QVERIFY2(result.ok, qPrintable(result.failure));
+    QVERIFY2(result.ok, qPrintable(result.detail));
     QVERIFY(!store.connections().isOpen(store.personalConnection()));
-    QCOMPARE(readAll(result.copyPath), readAll(fixture.personalPath()));
+    QCOMPARE(contentOf(result.copyPath), contentOf(fixture.personalPath()));
+    QVERIFY(contentOf(result.copyPath).contains(QStringLiteral("组:退出前新加")));
+}
 
-    Connection copy(result.copyPath, corvessa::testsupport::FixtureDatabases::password());
-    Statement count(copy, QStringLiteral("select count(*), sum([分组] = '退出前新加') from [分组]"));
-    QVERIFY(count.step());
-    QCOMPARE(count.int64(0), qint64(defaultGroups().size() + 1));
-    QCOMPARE(count.value(1).toInt(), 1);
+void BackupTest::backupsArePrivateWhateverTheUmask() {
+#ifdef Q_OS_UNIX
+    const mode_t previous = ::umask(022);
+    Roots roots;
+    const BackupResult result = roots.exit(kExit);
+    ::umask(previous);
+    QVERIFY(result.ok);
+    auto mode = [](const QString& path) {
+        struct stat info = {};
+        ::stat(QFile::encodeName(path).constData(), &info);
+        return info.st_mode & 0777;
+    };
+    QCOMPARE(mode(roots.backupFolder), mode_t(0700));
+    QCOMPARE(mode(result.stampFolder), mode_t(0700));
+    QCOMPARE(mode(result.copyPath), mode_t(0600));
+    QCOMPARE(mode(roots.backupFolder + QLatin1Char('/') + kRecentExitsFileName), mode_t(0600));
+#else
+    QSKIP("file modes are a POSIX matter");
+#endif
+}
+
+void BackupTest::listShowsStampRecordsAndSoundness() {
+    Roots roots;
+    const BackupResult first = roots.exit(kExit);
+    roots.addRecords(2, QStringLiteral("新"));
+    const BackupResult second = roots.exit(kExit.addSecs(120));
+    QVERIFY(first.ok && second.ok);
+    const QString broken = roots.backupFolder + QStringLiteral("/2026-12-08 05：00");
+    QDir().mkpath(broken);
+    QVERIFY(writeAll(broken + QStringLiteral("/个人经方数据库.dat"), QByteArray(4096, 'x')));
+
+    const std::vector<BackupEntry> entries = listBackups(roots.backupRoot, password());
+    QCOMPARE(entries.size(), size_t(3));
+    QCOMPARE(entries[0].stamp, QStringLiteral("2026-12-08 05：00"));
+    QVERIFY(!entries[0].check.sound());
+    QCOMPARE(entries[1].stamp, second.stamp);
+    QCOMPARE(entries[1].check.records, qint64(5));
+    QCOMPARE(entries[2].stamp, first.stamp);
+    QCOMPARE(entries[2].check.records, qint64(3));
+    QVERIFY(entries[1].check.sound() && entries[2].check.sound());
+}
+
+void BackupTest::restoreBacksUpTheCurrentFileFirst() {
+    Roots roots;
+    const BackupResult old = roots.exit(kExit);
+    QVERIFY(old.ok);
+    const QStringList oldContent = contentOf(old.copyPath);
+    roots.addRecords(2, QStringLiteral("后来"));
+    const QStringList currentContent = contentOf(roots.personalPath());
+
+    const RestoreResult result =
+        restorePersonalDatabase(roots.db.store(), roots.backupRoot, old.copyPath, kExit.addSecs(3600));
+    QVERIFY2(result.ok, qPrintable(result.detail));
+    QCOMPARE(contentOf(roots.personalPath()), oldContent);
+    QVERIFY(result.currentBackup.ok);
+    QCOMPARE(contentOf(result.currentBackup.copyPath), currentContent);
+    QVERIFY(result.setAsidePath.isEmpty());
+    // The store reopens the restored file.
+    Recordset& rs = roots.db.store().recordset();
+    rs.open(QStringLiteral("select * from[中药方剂]"), roots.db.store().personalConnection());
+    QCOMPARE(rs.recordCount(), 3);
+    rs.release();
+}
+
+void BackupTest::restoreOverADamagedFileSetsItAside() {
+    Roots roots;
+    const BackupResult old = roots.exit(kExit);
+    QVERIFY(old.ok);
+    QVERIFY(writeAll(roots.personalPath(), QByteArray(8192, 'x')));
+    const RestoreResult result =
+        restorePersonalDatabase(roots.db.store(), roots.backupRoot, old.copyPath, kExit.addSecs(3600));
+    QVERIFY2(result.ok, qPrintable(result.detail));
+    QCOMPARE(readAll(result.setAsidePath), QByteArray(8192, 'x'));
+    QVERIFY(result.setAsidePath.contains(QStringLiteral(".损坏-")));
+    QCOMPARE(contentOf(roots.personalPath()), contentOf(old.copyPath));
+    // The damaged file was not backed up over anything.
+    QCOMPARE(subfolders(roots.backupFolder), QStringList{old.stamp});
 }
 
 QTEST_GUILESS_MAIN(BackupTest)

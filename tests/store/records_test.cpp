@@ -4,9 +4,11 @@
 #include "store/codec.h"
 #include "store/records.h"
 #include "store/schema.h"
+#include "store/sqlite.h"
 #include "store/storeerror.h"
 
 #include <QTest>
+#include <QThread>
 
 using namespace corvessa::store;
 using corvessa::testsupport::FixtureDatabases;
@@ -146,6 +148,47 @@ private slots:
                                      QStringLiteral("x"), kNow);
         QCOMPARE(personalRows(db).size(), 2);
         QVERIFY(quoted != key);
+    }
+
+    // Another window holds the write lock with a record of this very second not yet committed: the key must
+    // be chosen after it commits, never before.
+    void twoInstancesSavingInOneSecondNeverShareAKey() {
+        FixtureDatabases db;
+        // Both windows have their connections open before either saves.
+        db.store().connections().connection(db.store().personalConnection());
+        Connection other(db.personalPath(), FixtureDatabases::password());
+        other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        other.exec(QStringLiteral("INSERT INTO [中药方剂] ([方名],[类别],[序号]) VALUES "
+                                  "('另一个窗口的方','个人验方','261208043500')"));
+        QString key;
+        QString failure;
+        QThread* mine = QThread::create([&] {
+            try {
+                key = appendPersonalRecord(
+                    db.store(),
+                    {QStringLiteral("我的方"), QStringLiteral(""), QStringLiteral(""), QStringLiteral("x")},
+                    kCategoryPersonal, kNow);
+            } catch (const StoreError& error) {
+                failure = error.detail();
+            }
+        });
+        mine->start();
+        QThread::msleep(300); // the save has chosen its key by now, unless it waits for the lock
+        other.exec(QStringLiteral("COMMIT"));
+        mine->wait();
+        delete mine;
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        QCOMPARE(key, QStringLiteral("261208043501"));
+        db.store().closeAll();
+
+        // An edit of one's own record then never lands on the other window's.
+        savePersonalPrescription(db.store(), key, QStringLiteral("我的方改"), QString(), QStringLiteral("y"),
+                                 kNow);
+        QStringList names;
+        for (const Row& row : personalRows(db))
+            names << row.name;
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral("另一个窗口的方"), QStringLiteral("我的方改")}));
     }
 };
 

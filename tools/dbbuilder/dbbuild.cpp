@@ -65,9 +65,10 @@ std::vector<LibraryRecord> readLibraryInput(const QString& path) {
 }
 
 void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>& records,
-                          const QString& password) {
+                          const QString& password, int version) {
     writeDatabase(path, password, [&](store::Connection& connection) {
         store::createLibrarySchema(connection);
+        connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
         store::Statement insert(
             connection, QStringLiteral("INSERT INTO [中药方剂] ([方名],[出处],[主治],[内容],[类别],[分组],"
                                        "[备用1],[备用2],[备用3]) VALUES (?,?,?,?,?,?,?,?,?)"));

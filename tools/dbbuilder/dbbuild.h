@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/libraryversion.h"
+
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -18,8 +20,9 @@ struct LibraryRecord {
 std::vector<LibraryRecord> readLibraryInput(const QString& path);
 
 // Writes a complete, encrypted library database to `path` (through a temporary name, renamed at the end).
+// `version` becomes the library's PRAGMA user_version.
 void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>& records,
-                          const QString& password);
+                          const QString& password, int version = store::kLibraryVersion);
 // Writes the personal template: empty 中药方剂 with 序号, table 分组 with the default groups.
 void writePersonalTemplate(const QString& path, const QString& password);
 

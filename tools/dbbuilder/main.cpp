@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
             return 0;
         }
     } catch (const corvessa::store::StoreError& error) {
-        std::fprintf(stderr, "corvessa-dbbuilder: %s\n", qPrintable(error.message()));
+        std::fprintf(stderr, "corvessa-dbbuilder: %s\n", qPrintable(error.detail()));
         return 1;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "corvessa-dbbuilder: %s\n", error.what());

@@ -167,10 +167,10 @@ int main(int argc, char** argv) {
             return 1;
         store.closeAll();
     } catch (const app::StartupError& error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        std::fprintf(stderr, "%s\n", qPrintable(error.detail()));
         return 1;
     } catch (const store::StoreError& error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        std::fprintf(stderr, "%s\n", qPrintable(error.detail()));
         return 1;
     }
     for (const QString& text : messenger.shown())

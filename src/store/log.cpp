@@ -1,0 +1,7 @@
+#include "log.h"
+
+namespace corvessa::store {
+
+Q_LOGGING_CATEGORY(lcStore, "corvessa.store")
+
+} // namespace corvessa::store
