@@ -45,6 +45,31 @@ const char* const kWrappedHerb = R"(經外干于腑不愈則加頭疼面赤而�
 　右為末白蜜和丸如梧桐子大生薑蜜湯服二十丸¶
 )";
 
+// 聖濟總錄纂要 卷十九: 當歸 cut at the end of a line one cell short of the column.
+const char* const kNearlyFull = R"(七香丸方　治口及身殠¶
+　　白豆䓻仁　丁香　藿香　零陵香　青木香¶
+　　白芷　桂心(各一/兩)　香附子(二/兩)　甘松香　當¶
+　　歸(各半/兩)　檳榔(二/枚)　沉香(一/兩)¶
+　為末鍊蜜和丸常含一丸大豆大咽汁日三夜一亦¶
+)";
+
+// 普濟方 卷四: ingredients set out as a table, two-character names spread over their cells.
+const char* const kTable = R"(可治以人參黄耆湯¶
+　　　人　參　　　白茯苓　　　熟地黄¶
+　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
+　　　白芍藥　　　桔　梗　　　天門冬¶
+　　　半　夏(製/)　當　歸(各一/兩)　陳　皮(去白/二兩)¶
+　右㕮咀入生薑十片水煎一兩去滓食前服滋養血¶
+)";
+
+// 赤水元珠 卷五: herbs without doses on the clause's indent, the dose only on the last line.
+const char* const kUndosedHerbs = R"(葶藶丸　治涌水証如溢囊裹裡漿或遍身腫滿按腹¶
+　不堅疾行則濯濯有聲或喘欬不定¶
+　葶藶(炒/)澤㵼　椒目　桑白皮　木猪苓¶
+　杏仁(各五/錢)¶
+　　為末煉蜜丸梧子大每二三十丸葱白湯下不拘¶
+)";
+
 // 聖濟總錄纂要 卷六: ingredients without doses, usage one space in without 右; a 當歸 name.
 const char* const kPlainUsage = R"(白頭翁湯　治熱痢下重¶
 　　白頭翁　川連　川栢　秦皮(三/兩)¶
@@ -331,6 +356,28 @@ private slots:
         QVERIFY(after.front().ingredients.contains(QStringLiteral("丹參　甘草　茯神")));
         QVERIFY(after.front().ingredients.endsWith(QStringLiteral("羚羊角(一兩半)")));
         QVERIFY(after.front().usage.startsWith(QStringLiteral("右為末白蜜")));
+
+        SourceFile nearly = excerpt(kNearlyFull);
+        nearly.fullWidth = 21;
+        QCOMPARE(nearly.lines[2].width, 20);
+        QVERIFY(!nearly.wraps(nearly.lines[1])); // ends in a whole name: 青木香 / 白芷
+        QVERIFY(nearly.wraps(nearly.lines[2]));
+        const auto aromatic = parseFormulas(nearly);
+        QCOMPARE(aromatic.size(), size_t(1));
+        QVERIFY(aromatic.front().ingredients.contains(QStringLiteral("青木香　白芷")));
+        QVERIFY(aromatic.front().ingredients.contains(QStringLiteral("甘松香　當歸(各半兩)")));
+
+        // The heading of this table is a sentence, and no record is made of it.
+        const auto table = parseFormulas(excerpt(kTable));
+        QVERIFY(!named(table, QStringLiteral("可治以人參黄耆湯")));
+        const SourceFile cells = excerpt(kTable);
+        QCOMPARE(closeTableCells(cells.lines[1].text), QStringLiteral("人參　　　白茯苓　　　熟地黄"));
+        QCOMPARE(closeTableCells(cells.lines[2].text), QStringLiteral("甘草(炙)　　地骨皮(各半兩)　黄耆"));
+        QCOMPARE(closeTableCells(cells.lines[4].text),
+                 QStringLiteral("半夏(製)　當歸(各一兩)　陳皮(去白二兩)"));
+        // Outside a table one space separates two ingredients.
+        QCOMPARE(closeTableCells(QStringLiteral("白頭翁　川連　川栢　秦皮(三兩)")),
+                 QStringLiteral("白頭翁　川連　川栢　秦皮(三兩)"));
     }
 
     void usageWithoutMarkerAndSectionTitles() {
@@ -345,6 +392,13 @@ private slots:
         QCOMPARE(formulas[1].usage, QStringLiteral("共末醋熬膠末為膏丸梧子大陳皮湯下二十丸"));
         QVERIFY(!formulas[1].ingredients.contains(QStringLiteral("痢後脱肛")));
         QCOMPARE(formulas[1].passageLast, 7); // the passage ends before the section title
+
+        const auto undosed = parseFormulas(excerpt(kUndosedHerbs));
+        QCOMPARE(undosed.size(), size_t(1));
+        QCOMPARE(undosed[0].indications,
+                 QStringLiteral("涌水証如溢囊裹裡漿或遍身腫滿按腹不堅疾行則濯濯有聲或喘欬不定"));
+        QVERIFY(undosed[0].ingredients.startsWith(QStringLiteral("葶藶(炒)澤㵼　椒目　桑白皮　木猪苓")));
+        QVERIFY(undosed[0].ingredients.contains(QStringLiteral("杏仁(各五錢)")));
 
         ParseStats stats;
         const auto titled = parseFormulas(excerpt(kSectionTitle), {}, &stats);

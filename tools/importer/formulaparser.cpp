@@ -243,12 +243,19 @@ std::optional<Header> parseHeader(const QString& text) {
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
         header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
         header.needsIngredients = startsWeakly(body);
+        static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
+        if (header.needsIngredients && name.contains(prosy))
+            return std::nullopt;
         header.verbClause = startsWithVerb(rest);
         if (rest != QStringLiteral("方"))
             header.clause = stripVerb(rest);
         return header;
     }
     if (weak && startsWeakly(body) && weak->name.size() < 4)
+        return std::nullopt;
+    // 可治以人參黄耆湯: the sentence names a formula; 遂痰丸 is one.
+    static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
+    if (weak && startsWeakly(body) && weak->name.contains(prosy))
         return std::nullopt;
     return weak;
 }
@@ -475,6 +482,12 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
     return std::nullopt;
 }
 
+// "杏仁(各五錢)": a line that ends in a dose note.
+bool endsInDose(const QString& line) {
+    static const QRegularExpression dose(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤個箇半粒等][^)]*\\)$"));
+    return dose.match(line).hasMatch();
+}
+
 bool hasDoses(const Block& block) {
     for (const SourceLine* line : block.lines) {
         if (looksLikeIngredients(line->text))
@@ -506,6 +519,23 @@ bool looksLikeIngredients(const QString& line) {
     for (auto it = doseNote.globalMatch(line); it.hasNext(); it.next())
         ++doses;
     return doses >= 2 || (doses == 1 && line.contains(kSpace));
+}
+
+// Editions that set the ingredients out as a table spread two-character names over the cell:
+// "人　參　　　白茯苓",
+// "(各半兩)　黄　耆". Inside such a table a lone character, one space and a short word make one name.
+QString closeTableCells(const QString& text) {
+    static const QRegularExpression spread(
+        QStringLiteral("(^|　　|\\)　)([^　()])　([^　()]{1,2})(?=\\(|　　|$)"));
+    // A table shows by its wide gaps, or by more than one name spread out on the line.
+    int spreadNames = 0;
+    for (auto it = spread.globalMatch(text); it.hasNext(); it.next())
+        ++spreadNames;
+    if (spreadNames == 0 || (spreadNames < 2 && !text.contains(QStringLiteral("　　"))))
+        return text;
+    QString out = text;
+    out.replace(spread, QStringLiteral("\\1\\2\\3"));
+    return out;
 }
 
 std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout, ParseStats* stats) {
@@ -644,6 +674,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             // Some editions print the ingredients at the continuation indent: they begin at the first line
             // that reads as doses, and the usage at the first 右/上 line after them.
             pending.clear();
+            QStringList
+                heldLines; // continuation lines before the ingredients: the clause, or herbs without doses
+            std::vector<bool> heldWrapped;
             for (size_t k = 1; k < block.lines.size(); ++k) {
                 if (runOn && block.lines[k]->indent == 0)
                     continue; // part of the title
@@ -654,12 +687,30 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                 } else if (!record.ingredients.isEmpty() && isUsageStart(line)) {
                     joinPart(record.usage, line);
                     inUsage = true;
-                } else if (!record.ingredients.isEmpty() || looksLikeIngredients(line)) {
-                    joinPart(record.ingredients, line, wrapped && !record.ingredients.isEmpty());
+                } else if (!record.ingredients.isEmpty() || looksLikeIngredients(line) ||
+                           (endsInDose(line) && !heldLines.isEmpty())) {
+                    if (record.ingredients.isEmpty()) {
+                        // Herbs without doses ("葶藶(炒)澤㵼　椒目…") run up to the first dose; they are set
+                        // apart from the clause by their spaces and notes.
+                        qsizetype first = heldLines.size();
+                        while (first > 0 && (heldLines[first - 1].contains(kSpace) ||
+                                             heldLines[first - 1].contains(QLatin1Char('('))))
+                            --first;
+                        for (qsizetype h = first; h < heldLines.size(); ++h)
+                            joinPart(record.ingredients, closeTableCells(heldLines[h]),
+                                     h > first && heldWrapped[h]);
+                        heldLines = heldLines.mid(0, first);
+                        heldWrapped.resize(first);
+                    }
+                    joinPart(record.ingredients, closeTableCells(line),
+                             wrapped && !record.ingredients.isEmpty());
                 } else {
-                    appendWrapped(pending, line);
+                    heldWrapped.push_back(wrapped);
+                    heldLines << line;
                 }
             }
+            for (const QString& line : heldLines)
+                appendWrapped(pending, line);
             current = std::move(record);
             continue;
         }
@@ -689,7 +740,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             appendWrapped(current->indications, pending);
             pending.clear();
         }
-        joinPart(current->ingredients, text, block.afterWrap && !current->ingredients.isEmpty());
+        joinPart(current->ingredients, closeTableCells(text),
+                 block.afterWrap && !current->ingredients.isEmpty());
         current->lastLine = block.lastLine();
     }
     finish();

@@ -71,6 +71,11 @@ bool isUsageStart(const QString& text);
 // The stricter test used where a name may stand: "右為…", "上件…", but not 右歸丸 or 上清丸.
 bool isPreparationStart(const QString& text);
 
+// Editions that set the ingredients out as a table spread two-character names over the cell
+// ("人　參　　　白茯苓",
+// "(各半兩)　黄　耆"); inside such a table a lone character, one space and a short word are one name.
+QString closeTableCells(const QString& text);
+
 // True for a line that lists ingredients with their doses, "黄連(二錢半)胡粉　龍骨(燒灰各一錢)".
 bool looksLikeIngredients(const QString& line);
 

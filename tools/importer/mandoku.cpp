@@ -101,6 +101,16 @@ void appendWrapped(QString& text, const QString& next) {
     text += next;
 }
 
+bool SourceFile::wraps(const SourceLine& line) const {
+    if (fullWidth <= 0 || line.width < fullWidth - 1)
+        return false;
+    if (line.width >= fullWidth)
+        return true;
+    const QString& text = line.text;
+    return text.size() >= 2 && !text.endsWith(QLatin1Char(')')) &&
+           (text[text.size() - 2] == kIdeographicSpace || text[text.size() - 2] == QLatin1Char(')'));
+}
+
 SourceFile parseMandoku(const QString& content, const QString& fileName) {
     static const QRegularExpression pageMarker(QStringLiteral("<pb:([^>]*)>"));
     SourceFile file;

@@ -24,8 +24,10 @@ struct SourceFile {
     std::vector<SourceLine> lines;
     int fullWidth = 0; // the width of a full printed line: the most common width of the long lines
 
-    // A line that fills the column goes on in the next one, possibly in the middle of a word.
-    bool wraps(const SourceLine& line) const { return fullWidth > 0 && line.width >= fullWidth; }
+    // A line that fills the column goes on in the next one, possibly in the middle of a word. The
+    // transcription does not always keep the cells exactly; a line one cell short that ends in a lone
+    // character after a space ("…甘松香　當" / "歸(各半兩)") is cut as well.
+    bool wraps(const SourceLine& line) const;
 };
 
 // Parses the text of one 卷 file. Blank lines are kept (empty text) because some editions separate paragraphs

@@ -155,6 +155,9 @@ void QualityReport::collectParseFaults(const std::vector<LibraryRecord>& records
         const QString composition = part(parts, QStringLiteral("组成"));
         if (looksLikeIngredients(part(parts, QStringLiteral("主治"))))
             ++dosesInIndications;
+        static const QRegularExpression reference(QStringLiteral("^\\(?方见|^\\(?见[^()]{1,10}[门类卷]"));
+        if (part(parts, QStringLiteral("用法")).isEmpty() && reference.match(composition).hasMatch())
+            ++stubsInLibrary;
         wrapSplitHerbs += wrapSplits(composition, words);
         for (const auto& [heading, text] : parts) {
             if (heading != QStringLiteral("出处") && colophon.match(text).hasMatch()) {
@@ -196,7 +199,8 @@ QJsonObject QualityReport::toJson() const {
     o.insert(QStringLiteral("replacedOutside936"), double(replacedOutside936));
     o.insert(QStringLiteral("outside936"), outside);
     QJsonObject faults;
-    faults.insert(QStringLiteral("stubRecords"), parse.stubs);
+    faults.insert(QStringLiteral("stubRecordsDropped"), parse.stubs);
+    faults.insert(QStringLiteral("stubRecords"), stubsInLibrary);
     QJsonObject stubs;
     for (const auto& [book, n] : stubsPerBook)
         stubs.insert(book, n);
@@ -248,7 +252,8 @@ QString QualityReport::text() const {
              .arg(colophonsInRecords)
              .arg(sectionTitlesInComposition)
              .arg(parse.colophons)
-             .arg(parse.sectionTitles));
+             .arg(parse.sectionTitles)
+             .arg(stubsInLibrary));
     line(QStringLiteral("  formulas per book (without 用法, stubs dropped):"));
     for (const auto& [book, n] : perBook) {
         const auto usage = withoutUsagePerBook.find(book);
