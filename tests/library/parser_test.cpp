@@ -154,6 +154,28 @@ const char* const kParagraphIngredients = R"(¶
 為度¶
 )";
 
+// 醫門法律 卷四: a formula printed without ingredients, then a note, then the next formula's header.
+const char* const kHeaderAfterNote = R"(¶
+　　(二十)麻黄附子甘草湯　治傷寒少陰經二三日無裏證¶
+用此方温經微發其汗金匱用治少陰水病少氣脉¶
+沉虚脹者發其汗即已又少陰無裏證而有表證反¶
+發熱者去甘草加細辛名麻黄附子細辛湯二方皆¶
+<pb:KR3e0092_WYG_004-9b>¶
+少陰表法也¶
+¶
+　　(已上十四方引證仲景傷寒證治)¶
+¶
+　　(二十一)白朮附子湯　金匱治風濕相搏身體煩疼不能轉¶
+側脉浮虚而濇者用桂枝附子湯若大便堅小便自¶
+利者用此方¶
+¶
+　　白朮(二兩)附子(一枚半炮去皮)甘草(一兩炙)生薑(一兩半切)¶
+¶
+　　大棗(六枚劈)¶
+¶
+　　右五味以水三升煮取一升去滓分温三服一服覺¶
+)";
+
 // 新編金匱要畧方論 卷上: everything indented, the heading five spaces in.
 const char* const kDeepIndent = R"(　太陽病其證備身體強几几然脉反沉遲此爲痓括樓¶
 <pb:KR3e0007_SBCK_001-5b>¶
@@ -178,6 +200,18 @@ const char* const kCommentary = R"(葛根湯方¶
 沫内諸藥煑取三升去滓温服一升覆取㣲似汗¶
 不須啜粥餘如桂枝法將息及禁忌¶
 太陽與陽明合病者必自下利葛根湯主之¶
+)";
+
+// 注解傷寒論 卷三: ingredients one space in, the commentary after them, and the usage, at the margin.
+const char* const kCommentaryAtMargin = R"(葛根黄芩黄連湯方¶
+　葛根(半斤)丼草(二兩炙/味丼平)¶
+　黄芩(二兩味/苦寒)黄連(三兩味/苦寒)¶
+<pb:KR3e0008_SBCK_003-3b>¶
+　内經曰丼發散爲陽表未解者散以葛根丼草¶
+　之丼苦以堅裏氣弱者堅以黄芩黄連之苦¶
+右四味以水八升先煑葛根减二升内諸藥煑取¶
+二升去滓分温再服¶
+太陽病頭痛發熱身疼腰痛骨節疼痛惡風無汗¶
 )";
 
 // 外臺祕要方 卷一: a title that the text runs on into, "…作此黄連解" / "毒湯方".
@@ -452,6 +486,15 @@ private slots:
         QCOMPARE(paragraph[0].name, QStringLiteral("林檎散"));
         QVERIFY(paragraph[0].ingredients.contains(QStringLiteral("石膏(各一兩半)　木通")));
         QVERIFY(paragraph[0].ingredients.endsWith(QStringLiteral("瞿麥　川芎")));
+
+        const auto afterNote = parseFormulas(excerpt(kHeaderAfterNote));
+        const RawFormula* atractylodes = named(afterNote, QStringLiteral("白朮附子湯"));
+        QVERIFY(atractylodes);
+        QVERIFY(atractylodes->ingredients.startsWith(QStringLiteral("白朮(二兩)")));
+        for (const RawFormula& formula : afterNote) {
+            if (formula.name != atractylodes->name)
+                QVERIFY(!formula.ingredients.contains(QStringLiteral("白朮")));
+        }
     }
 
     void perBookLayouts() {
@@ -476,6 +519,14 @@ private slots:
         QVERIFY(!withUsage[0].ingredients.contains(QStringLiteral("本草云")));
         QVERIFY(withUsage[0].usage.startsWith(QStringLiteral("右㭍味㕮咀")));
         QVERIFY(withUsage[0].usage.endsWith(QStringLiteral("將息及禁忌")));
+
+        SourceFile margin = excerpt(kCommentaryAtMargin);
+        margin.fullWidth = 19;
+        const auto atMargin = parseFormulas(margin, commented);
+        QCOMPARE(atMargin.size(), size_t(1));
+        QCOMPARE(atMargin[0].ingredients,
+                 QStringLiteral("葛根(半斤)丼草(二兩炙味丼平)　黄芩(二兩味苦寒)黄連(三兩味苦寒)"));
+        QCOMPARE(atMargin[0].usage, QStringLiteral("右四味以水八升先煑葛根减二升内諸藥煑取二升去滓分温再服"));
     }
 
     void titlesRunOnFromText() {

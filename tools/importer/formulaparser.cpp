@@ -384,8 +384,7 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             if (starts && isUsageStart(line.text))
                 level = Usage;
         } else if (line.indent == 0) {
-            if (layout.usageIndent == 0 && isUsageStart(line.text) &&
-                (last == Ingredients || last == Commentary)) {
+            if (layout.usageIndent == 0 && isUsageStart(line.text) && last != Usage) {
                 starts = true;
                 level = Usage;
             } else if (wrapped && previous->indent == 0 && (last == Usage || last == Heading) &&
@@ -599,8 +598,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             header = parseHeader(block.first());
         // Among the ingredients a paragraph edition's header stands out only by its 治/療 clause: a line such
         // as 石膏　知母 is one more ingredient.
+        static const QRegularExpression treats(QStringLiteral("治|療|主"));
         if (header && block.level == Ingredients && current && !inUsage && !current->ingredients.isEmpty() &&
-            !header->verbClause)
+            !header->verbClause && !header->clause.left(8).contains(treats))
             header.reset();
         // A title run on from a line of text: a full margin line carried on into "…NAME方" (外臺), or a
         // 治… clause that wrapped into the name (治…背急 / 身强旋覆花散).
@@ -687,6 +687,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                 } else if (!record.ingredients.isEmpty() && isUsageStart(line)) {
                     joinPart(record.usage, line);
                     inUsage = true;
+                } else if (layout.commentaryIndent >= 0 && !record.ingredients.isEmpty() &&
+                           !looksLikeIngredients(line) && !endsInDose(line)) {
+                    continue; // the commentator's note after the ingredients
                 } else if (!record.ingredients.isEmpty() || looksLikeIngredients(line) ||
                            (endsInDose(line) && !heldLines.isEmpty())) {
                     if (record.ingredients.isEmpty()) {
@@ -731,6 +734,11 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             finish();
             continue;
         }
+        // An edition with a commentary sets the commentator's paragraphs between the ingredients and the
+        // usage, at the margin too.
+        if (block.level == Heading && !inUsage && layout.commentaryIndent >= 0 &&
+            !current->ingredients.isEmpty())
+            continue;
         if (inUsage || block.level == Heading) {
             finish();
             continue;
