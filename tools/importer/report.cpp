@@ -244,7 +244,7 @@ QString QualityReport::text() const {
              .arg(outside936.size())
              .arg(outside936.size() <= 60 ? QStringLiteral(":") + lost : QString()));
     line(QStringLiteral(
-             "  parse faults: stub records dropped %1, doses in 主治 %2, wrap-split herb names %3,"
+             "  parse faults: stub records %8 (dropped %1), doses in 主治 %2, wrap-split herb names %3,"
              " colophons in records %4, section titles in 组成 %5 (colophons met %6, titles met %7)")
              .arg(parse.stubs)
              .arg(dosesInIndications)
