@@ -96,6 +96,23 @@ private slots:
         QCOMPARE(perBook, m_report.value(QStringLiteral("formulas")).toInt());
     }
 
+    void parseFaultsAreCountedAndFew() {
+        const QJsonObject faults = m_report.value(QStringLiteral("parseFaults")).toObject();
+        for (const char* key : {"stubRecords", "stubRecordsDropped", "dosesInIndications",
+                                "wrapSplitHerbNames", "colophonsInRecords", "sectionTitlesInComposition"})
+            QVERIFY2(faults.contains(QLatin1String(key)), key);
+        QVERIFY(m_report.value(QStringLiteral("formulas")).toInt() >= 85000);
+        QVERIFY(faults.value(QStringLiteral("stubRecords")).toInt() <= 20);
+        QVERIFY(faults.value(QStringLiteral("colophonsInRecords")).toInt() <= 20);
+        // Every book that gives formulas has its count of records without 用法.
+        const QJsonObject withoutUsage = faults.value(QStringLiteral("withoutUsagePerBook")).toObject();
+        for (auto it = withoutUsage.begin(); it != withoutUsage.end(); ++it) {
+            QVERIFY2(it.value().toInt() <=
+                         m_report.value(QStringLiteral("formulasPerBook")).toObject().value(it.key()).toInt(),
+                     qPrintable(it.key()));
+        }
+    }
+
     void databaseHoldsWhatTheReportCounts() {
         store::Recordset rs(m_connections);
         rs.open(QStringLiteral("select * from[中药方剂] where [类别] = '中药经方'"), m_connection);

@@ -5,6 +5,7 @@
 #include "mandoku.h"
 #include "normalizer.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace corvessa::importer;
@@ -16,6 +17,223 @@ SourceFile snippet(const char* text) {
                             QString::fromUtf8(text),
                         QStringLiteral("KR3e0067_100.txt"));
 }
+
+// A snippet of another book; the first line of the snippet is line 1 of the file.
+SourceFile excerpt(const char* text) {
+    return parseMandoku(QString::fromUtf8(text), QStringLiteral("excerpt.txt"));
+}
+
+const RawFormula* named(const std::vector<RawFormula>& formulas, const QString& name) {
+    for (const RawFormula& formula : formulas) {
+        if (formula.name == name)
+            return &formula;
+    }
+    return nullptr;
+}
+
+// 普濟方 卷一百二: 天門冬 and 甘草 cut by the ends of full lines ("天門" / "冬(各一…", "甘" / "草").
+const char* const kWrappedHerb = R"(經外干于腑不愈則加頭疼面赤而渴燥也¶
+　　　方¶
+五補丸(出千/金方)凡風服湯藥多患虛熱翕翕宜除熱¶
+　　防風　人參　蓯蓉　乾地黄　麥門冬　天門¶
+　　冬(各一/兩半)芍藥　獨活　乾薑　白术　丹參　甘¶
+　　草　茯神　升麻　黄耆　甘菊花　地骨皮¶
+<pb:KR3e0067_WYG_102-35b>¶
+　　石斛　食茱萸(一云山/茱萸)牛膝　五加皮　薯蕷(各/三)¶
+　　(十/銖)秦芁　芎藭　桂心　防己　生薑屑　黄芩¶
+　　(各一/兩)附子(十八/銖)石膏　寒水石(二/兩)羚羊角(一兩/半)¶
+　右為末白蜜和丸如梧桐子大生薑蜜湯服二十丸¶
+)";
+
+// 聖濟總錄纂要 卷十九: 當歸 cut at the end of a line one cell short of the column.
+const char* const kNearlyFull = R"(七香丸方　治口及身殠¶
+　　白豆䓻仁　丁香　藿香　零陵香　青木香¶
+　　白芷　桂心(各一/兩)　香附子(二/兩)　甘松香　當¶
+　　歸(各半/兩)　檳榔(二/枚)　沉香(一/兩)¶
+　為末鍊蜜和丸常含一丸大豆大咽汁日三夜一亦¶
+)";
+
+// 普濟方 卷四: ingredients set out as a table, two-character names spread over their cells.
+const char* const kTable = R"(可治以人參黄耆湯¶
+　　　人　參　　　白茯苓　　　熟地黄¶
+　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
+　　　白芍藥　　　桔　梗　　　天門冬¶
+　　　半　夏(製/)　當　歸(各一/兩)　陳　皮(去白/二兩)¶
+　右㕮咀入生薑十片水煎一兩去滓食前服滋養血¶
+)";
+
+// 赤水元珠 卷五: herbs without doses on the clause's indent, the dose only on the last line.
+const char* const kUndosedHerbs = R"(葶藶丸　治涌水証如溢囊裹裡漿或遍身腫滿按腹¶
+　不堅疾行則濯濯有聲或喘欬不定¶
+　葶藶(炒/)澤㵼　椒目　桑白皮　木猪苓¶
+　杏仁(各五/錢)¶
+　　為末煉蜜丸梧子大每二三十丸葱白湯下不拘¶
+)";
+
+// 聖濟總錄纂要 卷六: ingredients without doses, usage one space in without 右; a 當歸 name.
+const char* const kPlainUsage = R"(白頭翁湯　治熱痢下重¶
+　　白頭翁　川連　川栢　秦皮(三/兩)¶
+<pb:KR3e0027_WYG_006-26b>¶
+　水煎三錢温服¶
+當歸湯　治冷痢裏急後重¶
+　　川歸(酒/炒)胡椒　乾薑　阿膠(一/兩)川連　紫朴(二/兩)¶
+　共末醋熬膠末為膏丸梧子大陳皮湯下二十丸¶
+　　　痢後脱肛¶
+<pb:KR3e0027_WYG_006-27a>¶
+)";
+
+// 普濟方 卷二百十三: a section title set three spaces in ends the record before it.
+const char* const kSectionTitle = R"(四物湯　治休息痢¶
+　熱湯下駐車丸每服百粒痢初服而愈¶
+治休息痢¶
+　用梅根葉煎濃湯服之¶
+<pb:KR3e0067_WYG_213-15a>¶
+　　　痢兼渇(附論/)¶
+夫痢不瘥則腸胃虚弱津液减耗不能上潤於咽嗌故¶
+口舌焦乾而内煩使人引飲飲多則濕氣淫溢肌肉虚¶
+浮而痢亦不瘥¶
+　　　又方¶
+人參湯　治洩痢上膈虚熱煩渇引飲口瘡不下食困¶
+　劣¶
+　　人參　白茯苓　木香　麥門冬　葛根　前胡¶
+)";
+
+// 普濟方 卷一百一, the end of the file: the colophon closes the 卷, not the last recipe.
+const char* const kColophon = R"(　如白膠汗從腰脚中出候汗盡煖五木湯浴湏慎風¶
+　一日更三五日一服¶
+<pb:KR3e0067_WYG_100-43b>¶
+　¶
+　¶
+　普濟方卷一百一¶
+)";
+
+// 玉機微義 卷九 and 普濟方 卷二百四十一: headings that only point at a recipe in another chapter.
+const char* const kStub = R"(　皆其法也¶
+　　治風熱之劑¶
+川芎石膏湯¶
+　　(方見中風門/)¶
+仙术芎散治風熱燥熱¶
+　　防風通聖中加菊花藿香砂仁减麻黄芒硝¶
+　右為末每服一二錢¶
+紫雪方　此方主療脚氣毒遍内外煩熱口中生瘡¶
+　及狂易呌走並善解諸般草熱藥毒發邪熱卒黄等¶
+　效¶
+　　　方見積熱痼冷門諸熱類¶
+)";
+
+// 太平惠民和劑局方 卷九: a name run on into its description, taken because doses follow.
+const char* const kRunOnName = R"(¶
+　　四物湯調益榮衛滋飬氣血治衝任虚損月水不調臍¶
+腹㽲痛崩中漏下血瘕塊硬發歇疼痛姙娠宿冷將理¶
+失宜胎動不安血下不止及産後乗虚風寒内摶惡露¶
+不下結生瘕聚少腹堅痛時作寒熱¶
+¶
+<pb:KR3e0033_WYG_009-13b>¶
+　　當歸(去蘆酒浸炒)川芎　　　　熟地(酒浸蒸)芍藥(白各等分)¶
+¶
+　　右為粗末每服三錢水一盞半煎至八分去查熱服¶
+空心食前若姙娠胎動不安下血不止者加艾十葉¶
+)";
+
+// 太平惠民和劑局方 卷二: ingredient lines of a paragraph edition, one of them opening with 石膏.
+const char* const kParagraphIngredients = R"(¶
+　　林檎散治傷寒及時行疫癘頭痛項强壯熱惡寒腰背¶
+四肢拘急煩疼面赤咽乾嘔逆煩渴¶
+¶
+<pb:KR3e0033_WYG_002-2b>¶
+　　山梔子(去皮)　麻黄(去節)　　乾葛¶
+¶
+　　川大黄　　蒼术(去皮)　　肉桂(去麄皮)¶
+¶
+　　石膏(各一兩半)　木通　　　當歸(去蘆洗)¶
+¶
+　　甘草(炙)　　瞿麥　　　川芎¶
+¶
+　　右為麄末毎服二錢水一盞入林檎糝十數斤新者¶
+亦得煎七分稍熱服不拘時相次再服衣被葢汗出¶
+為度¶
+)";
+
+// 醫門法律 卷四: a formula printed without ingredients, then a note, then the next formula's header.
+const char* const kHeaderAfterNote = R"(¶
+　　(二十)麻黄附子甘草湯　治傷寒少陰經二三日無裏證¶
+用此方温經微發其汗金匱用治少陰水病少氣脉¶
+沉虚脹者發其汗即已又少陰無裏證而有表證反¶
+發熱者去甘草加細辛名麻黄附子細辛湯二方皆¶
+<pb:KR3e0092_WYG_004-9b>¶
+少陰表法也¶
+¶
+　　(已上十四方引證仲景傷寒證治)¶
+¶
+　　(二十一)白朮附子湯　金匱治風濕相搏身體煩疼不能轉¶
+側脉浮虚而濇者用桂枝附子湯若大便堅小便自¶
+利者用此方¶
+¶
+　　白朮(二兩)附子(一枚半炮去皮)甘草(一兩炙)生薑(一兩半切)¶
+¶
+　　大棗(六枚劈)¶
+¶
+　　右五味以水三升煮取一升去滓分温三服一服覺¶
+)";
+
+// 新編金匱要畧方論 卷上: everything indented, the heading five spaces in.
+const char* const kDeepIndent = R"(　太陽病其證備身體強几几然脉反沉遲此爲痓括樓¶
+<pb:KR3e0007_SBCK_001-5b>¶
+　桂枝湯主之¶
+　　　　　括蔞桂枝湯方¶
+　　　　　　括蔞根(二/兩)桂枝(三/兩)芍藥(三/兩)¶
+　　　　　　甘草(二/兩)生姜(三/兩)大棗(十二/枚)¶
+　　　　右六味以水九升煮取三升分温三服取㣲汗¶
+　　　　汗不出食頃啜熱粥發之¶
+　太陽病無汗而小便反少氣上衝胸口噤不得語𣣔作¶
+)";
+
+// 注解傷寒論 卷三: the commentary between the ingredients and a usage printed at the margin.
+const char* const kCommentary = R"(葛根湯方¶
+　　葛根(四/兩)麻黄(三兩/去節)桂(二兩/去皮)¶
+<pb:KR3e0008_SBCK_003-1b>¶
+　　芍藥(二兩/㓛)丼草(二兩/炙)生薑(三兩/切)¶
+　　大棗(十二/枚擘)¶
+　本草云輕可去實麻黄葛根之属是也此以中¶
+　風表實故加二物於桂枝湯中也¶
+右㭍味㕮咀以水一斗先煑麻黄葛根减二升去¶
+沫内諸藥煑取三升去滓温服一升覆取㣲似汗¶
+不須啜粥餘如桂枝法將息及禁忌¶
+太陽與陽明合病者必自下利葛根湯主之¶
+)";
+
+// 注解傷寒論 卷三: ingredients one space in, the commentary after them, and the usage, at the margin.
+const char* const kCommentaryAtMargin = R"(葛根黄芩黄連湯方¶
+　葛根(半斤)丼草(二兩炙/味丼平)¶
+　黄芩(二兩味/苦寒)黄連(三兩味/苦寒)¶
+<pb:KR3e0008_SBCK_003-3b>¶
+　内經曰丼發散爲陽表未解者散以葛根丼草¶
+　之丼苦以堅裏氣弱者堅以黄芩黄連之苦¶
+右四味以水八升先煑葛根减二升内諸藥煑取¶
+二升去滓分温再服¶
+太陽病頭痛發熱身疼腰痛骨節疼痛惡風無汗¶
+)";
+
+// 外臺祕要方 卷一: a title that the text runs on into, "…作此黄連解" / "毒湯方".
+const char* const kRunOnTitle = R"(　　以豬膽灌下部用亦立通(張仲景傷寒論云豬膽/和法醋少許灌穀道中)¶
+又前軍督護劉車者得時疾三日已汗解因飲酒復劇¶
+苦煩悶乾嘔口燥呻吟錯語不得卧余思作此黄連解¶
+毒湯方¶
+　　黄連(三兩/)　黄芩　　　黄蘗(各二/兩)　梔子(十四/枚擘)¶
+<pb:KR3e0015_WYG_005-41b>¶
+　右四味切以水六升煑取二升分二服一服目明再¶
+)";
+
+// 壽親養老新書 卷一: a 治… clause wrapped into the name's line.
+const char* const kTwoLineTitle = R"(　　四時通用男女婦人方¶
+<pb:KR3e0021_WYG_001-11a>¶
+治老人風熱上攻頭旋運悶喜卧怔悸起即欲倒背急¶
+身强旋覆花散(女人/通用)¶
+　旋覆花(半/兩)　　　前胡(一/兩)　　　麥門冬(一兩/去心)¶
+　蔓荆子(半/兩)　　　白术(二/分)　　　枳殻(二分去/穰麵炒)¶
+　右為末每服三錢水一中盞入薑半分同煎至六分¶
+　去滓温服不計時候¶
+)";
 
 // 普濟方 卷一百一: headers at the margin, clause continued one space in, ingredients two in, usage one in.
 const char* const kMarginLayout = R"(<pb:KR3e0067_WYG_100-2a>¶
@@ -155,6 +373,187 @@ private slots:
         QVERIFY(formulas[1].indications.endsWith(QStringLiteral("寒熱並治之")));
     }
 
+    void wrappedHerbNamesStayWhole() {
+        const SourceFile wide = snippet(kWrappedHerb);
+        QCOMPARE(wide.fullWidth, 21); // the column of this edition
+        QVERIFY(wide.wraps(wide.lines[3]));
+        QVERIFY(!wide.wraps(wide.lines[5]));
+        SourceFile unknown = wide;
+        unknown.fullWidth = 0; // where the column is not known, nothing is taken as wrapped
+        const auto before = parseFormulas(unknown);
+        QCOMPARE(before.size(), size_t(1)); // doses two lines below the name still make it a header
+        QVERIFY(before.front().ingredients.contains(QStringLiteral("丹參　甘　草")));
+        const auto after = parseFormulas(wide);
+        QCOMPARE(after.size(), size_t(1));
+        QCOMPARE(after.front().name, QStringLiteral("五補丸"));
+        QVERIFY(after.front().ingredients.contains(QStringLiteral("麥門冬　天門冬(各一兩半)芍藥")));
+        QVERIFY(after.front().ingredients.contains(QStringLiteral("丹參　甘草　茯神")));
+        QVERIFY(after.front().ingredients.endsWith(QStringLiteral("羚羊角(一兩半)")));
+        QVERIFY(after.front().usage.startsWith(QStringLiteral("右為末白蜜")));
+
+        SourceFile nearly = excerpt(kNearlyFull);
+        nearly.fullWidth = 21;
+        QCOMPARE(nearly.lines[2].width, 20);
+        QVERIFY(!nearly.wraps(nearly.lines[1])); // ends in a whole name: 青木香 / 白芷
+        QVERIFY(nearly.wraps(nearly.lines[2]));
+        const auto aromatic = parseFormulas(nearly);
+        QCOMPARE(aromatic.size(), size_t(1));
+        QVERIFY(aromatic.front().ingredients.contains(QStringLiteral("青木香　白芷")));
+        QVERIFY(aromatic.front().ingredients.contains(QStringLiteral("甘松香　當歸(各半兩)")));
+
+        // The heading of this table is a sentence, and no record is made of it.
+        const auto table = parseFormulas(excerpt(kTable));
+        QVERIFY(!named(table, QStringLiteral("可治以人參黄耆湯")));
+        const SourceFile cells = excerpt(kTable);
+        QCOMPARE(closeTableCells(cells.lines[1].text), QStringLiteral("人參　　　白茯苓　　　熟地黄"));
+        QCOMPARE(closeTableCells(cells.lines[2].text), QStringLiteral("甘草(炙)　　地骨皮(各半兩)　黄耆"));
+        QCOMPARE(closeTableCells(cells.lines[4].text),
+                 QStringLiteral("半夏(製)　當歸(各一兩)　陳皮(去白二兩)"));
+        // Outside a table one space separates two ingredients.
+        QCOMPARE(closeTableCells(QStringLiteral("白頭翁　川連　川栢　秦皮(三兩)")),
+                 QStringLiteral("白頭翁　川連　川栢　秦皮(三兩)"));
+    }
+
+    void usageWithoutMarkerAndSectionTitles() {
+        SourceFile plain = excerpt(kPlainUsage);
+        plain.fullWidth = 21; // the column of this edition
+        const auto formulas = parseFormulas(plain);
+        QCOMPARE(formulas.size(), size_t(2));
+        QCOMPARE(formulas[0].ingredients, QStringLiteral("白頭翁　川連　川栢　秦皮(三兩)"));
+        QCOMPARE(formulas[0].usage, QStringLiteral("水煎三錢温服"));
+        QCOMPARE(formulas[0].indications, QStringLiteral("熱痢下重"));
+        QCOMPARE(formulas[1].name, QStringLiteral("當歸湯"));
+        QCOMPARE(formulas[1].usage, QStringLiteral("共末醋熬膠末為膏丸梧子大陳皮湯下二十丸"));
+        QVERIFY(!formulas[1].ingredients.contains(QStringLiteral("痢後脱肛")));
+        QCOMPARE(formulas[1].passageLast, 7); // the passage ends before the section title
+
+        const auto undosed = parseFormulas(excerpt(kUndosedHerbs));
+        QCOMPARE(undosed.size(), size_t(1));
+        QCOMPARE(undosed[0].indications,
+                 QStringLiteral("涌水証如溢囊裹裡漿或遍身腫滿按腹不堅疾行則濯濯有聲或喘欬不定"));
+        QVERIFY(undosed[0].ingredients.startsWith(QStringLiteral("葶藶(炒)澤㵼　椒目　桑白皮　木猪苓")));
+        QVERIFY(undosed[0].ingredients.contains(QStringLiteral("杏仁(各五錢)")));
+
+        ParseStats stats;
+        const auto titled = parseFormulas(excerpt(kSectionTitle), {}, &stats);
+        QVERIFY(stats.sectionTitles >= 2);
+        for (const RawFormula& formula : titled) {
+            QVERIFY2(!formula.usage.contains(QStringLiteral("痢兼渇")), qPrintable(formula.name));
+            QVERIFY2(!formula.ingredients.endsWith(QStringLiteral("又方")), qPrintable(formula.name));
+        }
+        const RawFormula* ginseng = named(titled, QStringLiteral("人參湯"));
+        QVERIFY(ginseng);
+        QCOMPARE(ginseng->indications, QStringLiteral("洩痢上膈虚熱煩渇引飲口瘡不下食困劣"));
+    }
+
+    void colophonsAndStubsAreNoRecipeText() {
+        ParseStats stats;
+        const auto formulas = parseFormulas(snippet(kColophon), {}, &stats);
+        QCOMPARE(stats.colophons, 1);
+        for (const RawFormula& formula : formulas)
+            QVERIFY(!formula.usage.contains(QStringLiteral("普濟方卷")));
+        QVERIFY(isColophon(QStringLiteral("金匱要略論註卷四")));
+        QVERIFY(!isColophon(QStringLiteral("卷柏散　治脱肛")));
+
+        ParseStats stubs;
+        const auto noStub = parseFormulas(excerpt(kStub), {}, &stubs);
+        QVERIFY(!named(noStub, QStringLiteral("川芎石膏湯")));
+        QVERIFY(!named(noStub, QStringLiteral("紫雪方")));
+        QCOMPARE(stubs.stubs, 2);
+        const RawFormula* next = named(noStub, QStringLiteral("仙术芎散"));
+        QVERIFY(next);
+        QCOMPARE(next->usage, QStringLiteral("右為末每服一二錢"));
+    }
+
+    void headingRecall() {
+        // 當歸 opens names; 當 alone still opens prose.
+        QVERIFY(parseHeader(QStringLiteral("當歸湯　治冷痢裏急後重")));
+        QVERIFY(!parseHeader(QStringLiteral("當以四物湯")));
+        QVERIFY(!parseHeader(QStringLiteral("按前白虎加人參湯專治")));
+        QVERIFY(!parseHeader(QStringLiteral("者屬調胃承氣湯方")));
+        QVERIFY(!parseHeader(QStringLiteral("治目方用黄連多矣而羊肝丸尤奇異方")));
+
+        const auto formulas = parseFormulas(excerpt(kRunOnName));
+        QCOMPARE(formulas.size(), size_t(1));
+        QCOMPARE(formulas[0].name, QStringLiteral("四物湯"));
+        QVERIFY(formulas[0].indications.startsWith(QStringLiteral("調益榮衛")));
+        QVERIFY(formulas[0].ingredients.startsWith(QStringLiteral("當歸(去蘆酒浸炒)川芎")));
+        // Without doses after it, such a line stays prose.
+        QVERIFY(parseFormulas(excerpt("¶\n　　四物湯調益榮衛滋飬氣血¶\n")).empty());
+
+        const auto paragraph = parseFormulas(excerpt(kParagraphIngredients));
+        QCOMPARE(paragraph.size(), size_t(1));
+        QCOMPARE(paragraph[0].name, QStringLiteral("林檎散"));
+        QVERIFY(paragraph[0].ingredients.contains(QStringLiteral("石膏(各一兩半)　木通")));
+        QVERIFY(paragraph[0].ingredients.endsWith(QStringLiteral("瞿麥　川芎")));
+
+        const auto afterNote = parseFormulas(excerpt(kHeaderAfterNote));
+        const RawFormula* atractylodes = named(afterNote, QStringLiteral("白朮附子湯"));
+        QVERIFY(atractylodes);
+        QVERIFY(atractylodes->ingredients.startsWith(QStringLiteral("白朮(二兩)")));
+        for (const RawFormula& formula : afterNote) {
+            if (formula.name != atractylodes->name)
+                QVERIFY(!formula.ingredients.contains(QStringLiteral("白朮")));
+        }
+    }
+
+    void perBookLayouts() {
+        const Layout deep = Layout::parse(QStringLiteral("headings=5 ingredients=6 usage=4"));
+        QCOMPARE(deep.headingIndent, 5);
+        QVERIFY(parseFormulas(excerpt(kDeepIndent)).empty());
+        const auto formulas = parseFormulas(excerpt(kDeepIndent), deep);
+        QCOMPARE(formulas.size(), size_t(1));
+        QCOMPARE(formulas[0].name, QStringLiteral("括蔞桂枝湯"));
+        QVERIFY(formulas[0].ingredients.endsWith(QStringLiteral("大棗(十二枚)")));
+        QCOMPARE(formulas[0].usage,
+                 QStringLiteral("右六味以水九升煮取三升分温三服取㣲汗汗不出食頃啜熱粥發之"));
+
+        const Layout commented = Layout::parse(QStringLiteral("commentary=1 usage=0"));
+        SourceFile file = excerpt(kCommentary);
+        file.fullWidth = 19; // the column of this edition (too few lines here to tell)
+        const auto plain = parseFormulas(file);
+        QCOMPARE(plain.size(), size_t(1));
+        QVERIFY(plain.front().usage.startsWith(QStringLiteral("本草云")));
+        const auto withUsage = parseFormulas(file, commented);
+        QCOMPARE(withUsage.size(), size_t(1));
+        QVERIFY(!withUsage[0].ingredients.contains(QStringLiteral("本草云")));
+        QVERIFY(withUsage[0].usage.startsWith(QStringLiteral("右㭍味㕮咀")));
+        QVERIFY(withUsage[0].usage.endsWith(QStringLiteral("將息及禁忌")));
+
+        SourceFile margin = excerpt(kCommentaryAtMargin);
+        margin.fullWidth = 19;
+        const auto atMargin = parseFormulas(margin, commented);
+        QCOMPARE(atMargin.size(), size_t(1));
+        QCOMPARE(atMargin[0].ingredients,
+                 QStringLiteral("葛根(半斤)丼草(二兩炙味丼平)　黄芩(二兩味苦寒)黄連(三兩味苦寒)"));
+        QCOMPARE(atMargin[0].usage, QStringLiteral("右四味以水八升先煑葛根减二升内諸藥煑取二升去滓分温再服"));
+    }
+
+    void titlesRunOnFromText() {
+        SourceFile file = excerpt(kRunOnTitle);
+        file.fullWidth = 21;
+        ParseStats first;
+        const auto unknown = parseFormulas(file, {}, &first);
+        QVERIFY(first.wantsNames);
+        QVERIFY(!named(unknown, QStringLiteral("毒湯")));
+        const QSet<QString> names{QStringLiteral("黄連解毒湯"), QStringLiteral("旋覆花散")};
+        Layout layout;
+        layout.knownNames = &names;
+        const auto known = parseFormulas(file, layout);
+        const RawFormula* found = named(known, QStringLiteral("黄連解毒湯"));
+        QVERIFY(found);
+        QVERIFY(found->ingredients.startsWith(QStringLiteral("黄連(三兩)")));
+
+        SourceFile twoLines = excerpt(kTwoLineTitle);
+        twoLines.fullWidth = 21;
+        QVERIFY(named(parseFormulas(twoLines), QStringLiteral("身强旋覆花散")));
+        const auto joined = parseFormulas(twoLines, layout);
+        const RawFormula* inula = named(joined, QStringLiteral("旋覆花散"));
+        QVERIFY(inula);
+        QVERIFY(inula->runOn);
+        QVERIFY(inula->indications.endsWith(QStringLiteral("起即欲倒背急身强")));
+    }
+
     void simplifiedTextKeepsEveryCharacter() {
         Normalizer normalize;
         QCOMPARE(normalize(QStringLiteral("麻黃湯")), QStringLiteral("麻黄汤"));
@@ -180,7 +579,7 @@ private slots:
         QVERIFY(records[0].content.contains(QStringLiteral("【用法】右为末")));
         QVERIFY(records[0].content.endsWith(
             QStringLiteral("【出处】普济方 卷一百一，引圣济总录（KR3e0067_WYG_100-2a）")));
-        QCOMPARE(records[0].provenance, QStringLiteral("KR3e0067/KR3e0067_100.txt KR3e0067_WYG_100-2a"));
+        QCOMPARE(records[0].provenance, QStringLiteral("KR3e0067/KR3e0067_100.txt:5-11 KR3e0067_WYG_100-2a"));
         QCOMPARE(removeDuplicates(records), 1);
         const QStringList found = markTextbook(records,
                                                {{QStringLiteral("十黄散"), QStringLiteral("普济方"), {}},

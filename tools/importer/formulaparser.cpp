@@ -1,6 +1,7 @@
 #include "formulaparser.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace corvessa::importer {
 
@@ -29,9 +30,24 @@ bool hasInnerSuffix(const QString& name) {
     return false;
 }
 
-bool startsProse(QChar c) {
-    static const QString openers = QStringLiteral("宜用服與以可若或後仍即此其凡皆當須亦乃則遂故蓋因次今又");
-    return openers.contains(c);
+// Words that open a sentence of prose, never a formula name. 當 is one, but 當歸 opens hundreds of names;
+// 遂, 因 and 可 open a few names too (遂痰丸), which are then taken only where doses follow.
+bool startsProse(const QString& text) {
+    static const QString openers = QStringLiteral("宜用服與以若或後仍即此其凡皆當須亦乃則故蓋次今又者按");
+    if (text.startsWith(QStringLiteral("當歸")))
+        return false;
+    return openers.contains(text[0]);
+}
+
+bool startsWeakly(const QString& text) {
+    static const QString weak = QStringLiteral("遂因可");
+    return weak.contains(text[0]);
+}
+
+// "(方見寒門)", "(見通治)": the recipe is printed in another chapter.
+bool isCrossReference(const QString& note) {
+    return note.contains(QStringLiteral("方見")) || note.startsWith(QStringLiteral("見")) ||
+           note.startsWith(QStringLiteral("方在"));
 }
 
 // Strips a leading treatment verb from an indications clause.
@@ -69,6 +85,11 @@ QStringList readNotes(const QString& text, qsizetype& pos) {
 bool isNumbering(const QString& note) {
     static const QRegularExpression numerals(QStringLiteral("^[一二三四五六七八九十百〇零0-9]+$"));
     return numerals.match(note).hasMatch();
+}
+
+bool isDoseNote(const QString& note) {
+    static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
+    return dose.match(note).hasMatch() && note.size() <= 12;
 }
 
 // A note that names the book a formula was taken from: "出聖濟總録", or a bare title before the name.
@@ -117,6 +138,7 @@ std::optional<Header> parseHeader(const QString& text) {
     if (body.startsWith(QStringLiteral("又方")) || body.startsWith(QStringLiteral("一方"))) {
         Header header;
         header.kind = HeaderKind::Again;
+        header.verbClause = true;
         qsizetype p = 2;
         const QStringList notes = readNotes(body, p);
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
@@ -142,15 +164,21 @@ std::optional<Header> parseHeader(const QString& text) {
             return std::nullopt;
         Header header;
         header.kind = HeaderKind::Unnamed;
+        header.verbClause = true;
         qsizetype p = end;
         const QStringList notes = readNotes(body, p);
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
+        header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
         header.rest = body.mid(skipSpaces(body, p));
         QString clause = stripVerb(name);
         if (clause.endsWith(QStringLiteral("方")))
             clause.chop(1);
         if (clause.endsWith(QStringLiteral("諸")))
             return std::nullopt; // a chapter title such as 治女人帶下諸方
+        // 治…矣, 治過此死宜用此方: a sentence of the text, not a recipe's title.
+        static const QRegularExpression sentence(QStringLiteral("[矣也乎]|宜用此|用此方|多矣"));
+        if (sentence.match(name).hasMatch())
+            return std::nullopt;
         if (isSuffix(name.back()) && !name.endsWith(QStringLiteral("方"))) {
             clause.clear(); // 治狐惑湯 is the formula's own name
         } else if (!name.endsWith(QStringLiteral("方"))) {
@@ -161,8 +189,14 @@ std::optional<Header> parseHeader(const QString& text) {
         return header;
     }
 
-    if (startsProse(body[0]))
+    if (startsProse(body))
         return std::nullopt;
+    // A line of herbs with their doses (石膏(碎)　知母(各一兩)) is no header, whatever its first word ends
+    // in.
+    static const QRegularExpression clauseVerb(QStringLiteral("[　)](治|療|主)"));
+    if (looksLikeIngredients(body) && !body.contains(clauseVerb))
+        return std::nullopt;
+    std::optional<Header> weak;
     for (qsizetype end = 1; end < body.size() && end < 18; ++end) {
         const QChar c = body[end];
         if (c == QLatin1Char('(') || c == kSpace || isProseChar(c))
@@ -185,6 +219,20 @@ std::optional<Header> parseHeader(const QString& text) {
             accept = !isPreparationStart(rest);
         else
             accept = startsWithVerb(rest);
+        // A bare name whose only note is a dose is an ingredient: 石膏(一兩).
+        if (accept && rest.isEmpty() && !notes.isEmpty() && name.size() <= 4 &&
+            std::all_of(notes.begin(), notes.end(), isDoseNote))
+            return std::nullopt;
+        const bool plausible = name.size() >= 3 && name.size() <= 8 && !hasInnerSuffix(name);
+        if (!accept && !weak && !rest.isEmpty() && !separated && plausible) {
+            // 四物湯調益榮衛…: a name run on into its description; a header only if doses follow.
+            Header candidate;
+            candidate.name = name;
+            candidate.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
+            candidate.clause = rest;
+            candidate.needsIngredients = true;
+            weak = candidate;
+        }
         if (!accept)
             continue;
         if (c == QChar(0x65B9) && name.size() <= 2) // a lone "…方" is no name
@@ -193,29 +241,77 @@ std::optional<Header> parseHeader(const QString& text) {
         header.kind = HeaderKind::Named;
         header.name = name;
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
+        header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
+        header.needsIngredients = startsWeakly(body);
+        static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
+        if (header.needsIngredients && name.contains(prosy))
+            return std::nullopt;
+        header.verbClause = startsWithVerb(rest);
         if (rest != QStringLiteral("方"))
             header.clause = stripVerb(rest);
         return header;
     }
-    return std::nullopt;
+    if (weak && startsWeakly(body) && weak->name.size() < 4)
+        return std::nullopt;
+    // 可治以人參黄耆湯: the sentence names a formula; 遂痰丸 is one.
+    static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
+    if (weak && startsWeakly(body) && weak->name.contains(prosy))
+        return std::nullopt;
+    return weak;
+}
+
+bool isColophon(const QString& text) {
+    // "普濟方卷一百一", "金匱要略論註卷四", "卷之三終": the line that closes a 卷.
+    static const QRegularExpression colophon(
+        QStringLiteral("^[^()　]{0,12}卷(之)?[一二三四五六七八九十百上中下〇0-9]+(終|终|畢)?$"));
+    return colophon.match(text).hasMatch();
+}
+
+bool endsRecipes(const QString& text) {
+    static const QRegularExpression end(QStringLiteral(
+        "^(○?[^()　]{1,16}第[一二三四五六七八九十百]+$|問曰|或問|答曰|歌曰|方歌|詩曰|又歌|總論|論曰)"));
+    return end.match(text).hasMatch();
+}
+
+Layout Layout::parse(const QString& profile) {
+    Layout layout;
+    for (const QString& word : profile.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const qsizetype eq = word.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = word.left(eq);
+        const int value = word.mid(eq + 1).toInt();
+        if (key == QLatin1String("headings"))
+            layout.headingIndent = value;
+        else if (key == QLatin1String("ingredients"))
+            layout.ingredientIndent = value;
+        else if (key == QLatin1String("usage"))
+            layout.usageIndent = value;
+        else if (key == QLatin1String("commentary"))
+            layout.commentaryIndent = value;
+    }
+    return layout;
 }
 
 namespace {
 
+enum Level { Heading = 0, Usage = 1, Ingredients = 2, Stop = 3, Commentary = 4 };
+
 // A paragraph of the printed text: its first line and the lines that continue it.
 struct Block {
-    int level = 0; // 0 header column, 1 usage, 2 ingredient column
-    QString first;
-    QString continuation;
-    QStringList continuationLines;
-    QString page;
-    int firstLine = 0;
-    int lastLine = 0;
+    int level = Heading;
+    std::vector<const SourceLine*> lines;
+    bool afterWrap = false; // the line before it filled its column: the block goes on in the same word
+
+    const QString& first() const { return lines.front()->text; }
     QString full() const {
-        QString text = first;
-        appendWrapped(text, continuation);
+        QString text;
+        for (const SourceLine* line : lines)
+            appendWrapped(text, line->text);
         return text;
     }
+    int firstLine() const { return lines.front()->number; }
+    int lastLine() const { return lines.back()->number; }
 };
 
 // Editions that separate every paragraph with a blank line print the header indented and wrap it to the left
@@ -227,52 +323,112 @@ bool usesBlankLines(const SourceFile& file) {
     return !file.lines.empty() && blank * 100 >= int(file.lines.size()) * 20;
 }
 
-std::vector<Block> splitBlocks(const SourceFile& file) {
+// "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
+bool isSectionTitle(const SourceLine& line) {
+    static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
+    return line.indent >= 3 && line.text.size() <= 12 && !line.text.contains(dose) &&
+           !line.text.startsWith(QStringLiteral("方見")) && !line.text.contains(kSpace) &&
+           !isUsageStart(line.text);
+}
+
+// A margin line after a full line of prose goes on with that prose, unless it is plainly a header of its own.
+bool plainHeader(const QString& text) {
+    const auto header = parseHeader(text);
+    return header && !header->needsIngredients &&
+           (!header->clause.isEmpty() || text.contains(QLatin1Char('(')) ||
+            header->kind == HeaderKind::Again);
+}
+
+std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, ParseStats* stats) {
     std::vector<Block> blocks;
-    const bool paragraphs = usesBlankLines(file);
+    const bool indented = layout.headingIndent >= 0;
+    const bool paragraphs = !indented && usesBlankLines(file);
     bool afterBlank = true;
+    const SourceLine* previous = nullptr;
     for (const SourceLine& line : file.lines) {
         if (line.text.isEmpty()) {
             afterBlank = true;
             continue;
         }
+        const bool wrapped = previous != nullptr && file.wraps(*previous);
+        const int last = blocks.empty() ? -1 : blocks.back().level;
         bool starts = false;
-        int level = 0;
-        if (paragraphs) {
+        int level = Heading;
+        if (isColophon(line.text)) {
+            starts = true;
+            level = Stop;
+            if (stats)
+                ++stats->colophons;
+        } else if (!wrapped && endsRecipes(line.text)) {
+            starts = true;
+            level = Stop;
+            if (stats)
+                ++stats->sectionTitles;
+        } else if (indented) {
+            if (line.indent == layout.headingIndent) {
+                starts = true;
+                level = Heading;
+            } else if (layout.ingredientIndent >= 0 && line.indent >= layout.ingredientIndent) {
+                starts = !(wrapped && last == Ingredients);
+                level = Ingredients;
+            } else if (line.indent == layout.usageIndent) {
+                starts = last != Usage;
+                level = Usage;
+            } else {
+                starts = last != Stop;
+                level = Stop; // the text and its commentary between the recipes
+            }
+        } else if (paragraphs) {
             starts = afterBlank || line.indent >= 2;
-            level = line.indent >= 1 ? 2 : 0;
+            level = line.indent >= 1 ? Ingredients : Heading;
             if (starts && isUsageStart(line.text))
-                level = 1;
+                level = Usage;
         } else if (line.indent == 0) {
+            if (layout.usageIndent == 0 && isUsageStart(line.text) && last != Usage) {
+                starts = true;
+                level = Usage;
+            } else if (wrapped && previous->indent == 0 && (last == Usage || last == Heading) &&
+                       (last == Usage || !plainHeader(line.text))) {
+                starts = false; // the line before ran on to this one
+            } else {
+                starts = true;
+                level = Heading;
+            }
+        } else if (isSectionTitle(line) && !wrapped) {
             starts = true;
-            level = 0;
+            level = Stop;
+            if (stats)
+                ++stats->sectionTitles;
         } else if (line.indent >= 2) {
+            starts = !(wrapped && last == Ingredients);
+            level = Ingredients;
+        } else if (last == Ingredients || last == Commentary) {
+            // One space in after the ingredients: the usage, whether or not it opens with 右/上; in an
+            // edition with a commentary column, the commentary until the usage begins.
             starts = true;
-            level = 2;
-        } else if (isUsageStart(line.text) && !blocks.empty() && blocks.back().level == 2) {
-            starts = true;
-            level = 1;
+            level = isUsageStart(line.text) || layout.commentaryIndent != 1 ? Usage : Commentary;
+            if (last == Commentary && level == Commentary)
+                starts = false;
         }
         afterBlank = false;
+        previous = &line;
         if (starts || blocks.empty()) {
             Block block;
             block.level = level;
-            block.first = line.text;
-            block.page = line.page;
-            block.firstLine = block.lastLine = line.number;
+            block.lines.push_back(&line);
+            block.afterWrap = wrapped;
             blocks.push_back(std::move(block));
         } else {
-            appendWrapped(blocks.back().continuation, line.text);
-            blocks.back().continuationLines << line.text;
-            blocks.back().lastLine = line.number;
+            blocks.back().lines.push_back(&line);
         }
     }
     return blocks;
 }
 
-void joinPart(QString& part, const QString& text) {
-    if (part.endsWith(QLatin1Char(')')) && text.startsWith(QLatin1Char('('))) {
-        appendWrapped(part, text); // a dose note carried over to the next printed line
+// Adds a line or paragraph to a list: a new line starts a new item, unless the line before ran on into it.
+void joinPart(QString& part, const QString& text, bool wrapped = false) {
+    if (wrapped || (part.endsWith(QLatin1Char(')')) && text.startsWith(QLatin1Char('(')))) {
+        appendWrapped(part, text);
         return;
     }
     if (!part.isEmpty())
@@ -286,6 +442,73 @@ QString tidy(QString text) {
     return text.trimmed();
 }
 
+// The text of the block's margin lines, joined: a title that prose ran on into.
+QString marginText(const Block& block) {
+    QString text;
+    for (const SourceLine* line : block.lines) {
+        if (line->indent != 0)
+            break;
+        appendWrapped(text, line->text);
+    }
+    return text;
+}
+
+// "…不得卧余思作此黄連解毒湯方": the longest known name the title ends with, and the clause before it.
+std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& names) {
+    QString text = title;
+    if (text.endsWith(QStringLiteral("方")))
+        text.chop(1);
+    if (text.isEmpty() || !isSuffix(text.back()))
+        return std::nullopt;
+    for (qsizetype n = std::min<qsizetype>(text.size() - 1, 12); n >= 3; --n) {
+        const QString name = text.right(n);
+        if (!names.contains(name))
+            continue;
+        Header header;
+        header.kind = HeaderKind::Named;
+        header.name = name;
+        QString clause = text.left(text.size() - n);
+        static const QString linking = QStringLiteral("者屬宜服用與以此作可");
+        while (!clause.isEmpty() && linking.contains(clause.back()))
+            clause.chop(1);
+        static const QRegularExpression verb(QStringLiteral("(治|療|主)"));
+        const qsizetype at = clause.indexOf(verb);
+        if (at >= 0)
+            header.clause = stripVerb(clause.mid(at));
+        header.verbClause = true;
+        return header;
+    }
+    return std::nullopt;
+}
+
+// "杏仁(各五錢)": a line that ends in a dose note.
+bool endsInDose(const QString& line) {
+    static const QRegularExpression dose(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤個箇半粒等][^)]*\\)$"));
+    return dose.match(line).hasMatch();
+}
+
+bool hasDoses(const Block& block) {
+    for (const SourceLine* line : block.lines) {
+        if (looksLikeIngredients(line->text))
+            return true;
+    }
+    return false;
+}
+
+// A record that only points at a recipe printed elsewhere: "(方見寒門)", 组成 "方見熱門".
+bool isStub(const RawFormula& record, bool stubNote) {
+    if (!record.usage.isEmpty() || looksLikeIngredients(record.ingredients))
+        return false;
+    static const QRegularExpression reference(QStringLiteral("方見|^\\(?見[^()]{1,10}[門類卷]|方在"));
+    if (stubNote)
+        return true;
+    for (const QString* part : {&record.ingredients, &record.body, &record.indications}) {
+        if (reference.match(part->left(16)).hasMatch())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool looksLikeIngredients(const QString& line) {
@@ -297,14 +520,35 @@ bool looksLikeIngredients(const QString& line) {
     return doses >= 2 || (doses == 1 && line.contains(kSpace));
 }
 
-std::vector<RawFormula> parseFormulas(const SourceFile& file) {
+// Editions that set the ingredients out as a table spread two-character names over the cell:
+// "人　參　　　白茯苓",
+// "(各半兩)　黄　耆". Inside such a table a lone character, one space and a short word make one name.
+QString closeTableCells(const QString& text) {
+    static const QRegularExpression spread(
+        QStringLiteral("(^|　　|\\)　)([^　()])　([^　()]{1,2})(?=\\(|　　|$)"));
+    // A table shows by its wide gaps, or by more than one name spread out on the line.
+    int spreadNames = 0;
+    for (auto it = spread.globalMatch(text); it.hasNext(); it.next())
+        ++spreadNames;
+    if (spreadNames == 0 || (spreadNames < 2 && !text.contains(QStringLiteral("　　"))))
+        return text;
+    QString out = text;
+    out.replace(spread, QStringLiteral("\\1\\2\\3"));
+    return out;
+}
+
+std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout, ParseStats* stats) {
     std::vector<RawFormula> out;
-    const std::vector<Block> blocks = splitBlocks(file);
+    const std::vector<Block> blocks = splitBlocks(file, layout, stats);
     std::optional<RawFormula> current;
+    bool currentStubNote = false;
     QString pending; // lines after a header that are either its clause or, without ingredients, the recipe
     bool pendingIsClause = false;
     bool inUsage = false;
     QString lastName, lastClause;
+    const int fileLast = file.lines.empty() ? 0 : file.lines.back().number;
+    const bool paragraphs = layout.headingIndent < 0 && usesBlankLines(file);
+    std::vector<int> headings; // first lines of the headers, where each passage ends
 
     auto finish = [&]() {
         if (!current)
@@ -328,6 +572,11 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file) {
         if (record.ingredients.isEmpty() && record.usage.isEmpty() &&
             (record.body.startsWith(QStringLiteral("穴")) || record.body.startsWith(QStringLiteral("灸"))))
             return;
+        if (isStub(record, currentStubNote)) {
+            if (stats)
+                ++stats->stubs;
+            return;
+        }
         if (!record.derived) {
             lastName = record.name;
             lastClause = record.indications;
@@ -335,19 +584,79 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file) {
         out.push_back(std::move(record));
     };
 
-    const bool paragraphs = usesBlankLines(file);
-    for (const Block& block : blocks) {
+    for (size_t b = 0; b < blocks.size(); ++b) {
+        const Block& block = blocks[b];
+        if (block.level == Stop || block.level == Commentary) {
+            if (block.level == Stop) {
+                finish();
+                headings.push_back(block.firstLine()); // a title ends the passage as a heading does
+            }
+            continue;
+        }
         std::optional<Header> header;
-        if (paragraphs ? block.level != 1 : block.level == 0)
-            header = parseHeader(block.first);
+        if (block.level == Heading || (paragraphs && block.level == Ingredients))
+            header = parseHeader(block.first());
+        // Among the ingredients a paragraph edition's header stands out only by its 治/療 clause: a line such
+        // as 石膏　知母 is one more ingredient.
+        static const QRegularExpression treats(QStringLiteral("治|療|主"));
+        if (header && block.level == Ingredients && current && !inUsage && !current->ingredients.isEmpty() &&
+            !header->verbClause && !header->clause.left(8).contains(treats))
+            header.reset();
+        // A title run on from a line of text: a full margin line carried on into "…NAME方" (外臺), or a
+        // 治… clause that wrapped into the name (治…背急 / 身强旋覆花散).
+        bool runOn = false;
+        if (block.level == Heading && !paragraphs && block.lines.size() > 1 && block.lines[1]->indent == 0 &&
+            (!header || header->kind == HeaderKind::Unnamed)) {
+            runOn = true;
+            const QString title = marginText(block);
+            if (layout.knownNames) {
+                if (auto resolved = runOnTitle(title, *layout.knownNames)) {
+                    header = resolved;
+                } else if (header) {
+                    if (auto whole = parseHeader(title))
+                        header = whole; // 治… wrapped over two margin lines
+                }
+            } else if (stats)
+                stats->wantsNames = true;
+        } else if (header && header->kind == HeaderKind::Named && block.afterWrap && b > 0 &&
+                   blocks[b - 1].level == Heading && blocks[b - 1].lines.back()->indent == 0 &&
+                   blocks[b - 1].first().startsWith(QStringLiteral("治"))) {
+            runOn = true;
+            if (!layout.knownNames) {
+                if (stats)
+                    stats->wantsNames = true;
+            } else if (!layout.knownNames->contains(header->name)) {
+                for (qsizetype cut = 1; cut + 3 <= header->name.size(); ++cut) {
+                    if (layout.knownNames->contains(header->name.mid(cut))) {
+                        header->clause = stripVerb(blocks[b - 1].full() + header->name.left(cut));
+                        header->name = header->name.mid(cut);
+                        break;
+                    }
+                }
+            }
+        }
+        if (header && header->needsIngredients) {
+            // Taken only where ingredients with doses follow, on the header's own lines or in the next block.
+            bool doses = false;
+            for (size_t k = 1; k < block.lines.size() && !doses; ++k)
+                doses = looksLikeIngredients(block.lines[k]->text);
+            for (size_t k = b + 1;
+                 !doses && k < blocks.size() && k <= b + 4 && blocks[k].level == Ingredients; ++k)
+                doses = hasDoses(blocks[k]);
+            if (!doses)
+                header.reset();
+        }
         if (header) {
             finish();
+            headings.push_back(block.firstLine());
             RawFormula record;
-            record.page = block.page;
-            record.firstLine = block.firstLine;
-            record.lastLine = block.lastLine;
+            record.page = block.lines.front()->page;
+            record.firstLine = block.firstLine();
+            record.lastLine = block.lastLine();
             record.cited = header->cited;
             record.indications = header->clause;
+            record.runOn = runOn;
+            currentStubNote = header->stubNote;
             if (header->kind == HeaderKind::Again) {
                 if (lastName.isEmpty())
                     continue;
@@ -365,39 +674,72 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file) {
             // Some editions print the ingredients at the continuation indent: they begin at the first line
             // that reads as doses, and the usage at the first 右/上 line after them.
             pending.clear();
-            for (const QString& line : block.continuationLines) {
+            QStringList
+                heldLines; // continuation lines before the ingredients: the clause, or herbs without doses
+            std::vector<bool> heldWrapped;
+            for (size_t k = 1; k < block.lines.size(); ++k) {
+                if (runOn && block.lines[k]->indent == 0)
+                    continue; // part of the title
+                const QString& line = block.lines[k]->text;
+                const bool wrapped = file.wraps(*block.lines[k - 1]);
                 if (inUsage) {
                     appendWrapped(record.usage, line);
                 } else if (!record.ingredients.isEmpty() && isUsageStart(line)) {
                     joinPart(record.usage, line);
                     inUsage = true;
-                } else if (!record.ingredients.isEmpty() || looksLikeIngredients(line)) {
-                    joinPart(record.ingredients, line);
+                } else if (layout.commentaryIndent >= 0 && !record.ingredients.isEmpty() &&
+                           !looksLikeIngredients(line) && !endsInDose(line)) {
+                    continue; // the commentator's note after the ingredients
+                } else if (!record.ingredients.isEmpty() || looksLikeIngredients(line) ||
+                           (endsInDose(line) && !heldLines.isEmpty())) {
+                    if (record.ingredients.isEmpty()) {
+                        // Herbs without doses ("葶藶(炒)澤㵼　椒目…") run up to the first dose; they are set
+                        // apart from the clause by their spaces and notes.
+                        qsizetype first = heldLines.size();
+                        while (first > 0 && (heldLines[first - 1].contains(kSpace) ||
+                                             heldLines[first - 1].contains(QLatin1Char('('))))
+                            --first;
+                        for (qsizetype h = first; h < heldLines.size(); ++h)
+                            joinPart(record.ingredients, closeTableCells(heldLines[h]),
+                                     h > first && heldWrapped[h]);
+                        heldLines = heldLines.mid(0, first);
+                        heldWrapped.resize(first);
+                    }
+                    joinPart(record.ingredients, closeTableCells(line),
+                             wrapped && !record.ingredients.isEmpty());
                 } else {
-                    appendWrapped(pending, line);
+                    heldWrapped.push_back(wrapped);
+                    heldLines << line;
                 }
             }
+            for (const QString& line : heldLines)
+                appendWrapped(pending, line);
             current = std::move(record);
             continue;
         }
         if (!current)
             continue;
         const QString text = block.full();
-        if (block.level == 1 || (isUsageStart(block.first) && block.level != 0)) {
+        if (block.level == Usage || (isUsageStart(block.first()) && block.level != Heading)) {
             if (!current->ingredients.isEmpty() || !pending.isEmpty() || !current->body.isEmpty()) {
                 if (!current->ingredients.isEmpty() && !pending.isEmpty() && !pendingIsClause) {
                     appendWrapped(current->indications, pending);
                     pending.clear();
                 }
-                joinPart(current->usage, text);
-                current->lastLine = block.lastLine;
+                joinPart(current->usage, text, inUsage && block.afterWrap);
+                current->lastLine = block.lastLine();
                 inUsage = true;
                 continue;
             }
             finish();
             continue;
         }
-        if (inUsage || block.level == 0) {
+        // An edition with a commentary sets the commentator's paragraphs between the ingredients and the
+        // usage, at the margin too.
+        if (block.level == Heading && !inUsage && layout.commentaryIndent >= 0 &&
+            !current->ingredients.isEmpty())
+            continue;
+        if (inUsage || block.level == Heading) {
             finish();
             continue;
         }
@@ -406,10 +748,16 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file) {
             appendWrapped(current->indications, pending);
             pending.clear();
         }
-        joinPart(current->ingredients, text);
-        current->lastLine = block.lastLine;
+        joinPart(current->ingredients, closeTableCells(text),
+                 block.afterWrap && !current->ingredients.isEmpty());
+        current->lastLine = block.lastLine();
     }
     finish();
+    // A passage runs from its heading to the line before the next heading, dropped lines included.
+    for (RawFormula& record : out) {
+        const auto next = std::upper_bound(headings.begin(), headings.end(), record.firstLine);
+        record.passageLast = next == headings.end() ? fileLast : *next - 1;
+    }
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "mandoku.h"
 
+#include <QSet>
 #include <QString>
 #include <optional>
 #include <vector>
@@ -19,7 +20,34 @@ struct RawFormula {
     QString page;        // page marker of the header line
     int firstLine = 0;   // line numbers of the record in its file
     int lastLine = 0;
+    int passageLast = 0; // the line before the next heading (or the file's last line): the whole passage
     bool derived = false;
+    bool runOn = false; // the name came from a title run on from text: not to be trusted as a known name
+};
+
+// How an edition sets out its recipes, where it differs from the two layouts the parser finds by itself
+// (headings at the margin; or paragraphs between blank lines). Written in books.tsv as "key=value" words:
+// "headings=5 ingredients=6 usage=4" for an edition that indents everything, "commentary=1 usage=0" for one
+// that prints a commentator's note between the ingredients and the usage.
+struct Layout {
+    int headingIndent = -1; // -1: the margin or paragraph layout
+    int ingredientIndent = -1;
+    int usageIndent = -1;
+    int commentaryIndent = -1;
+    // Names the library prints as headers of their own, for titles run on from a line of text
+    // ("…余思作此黄連解" + "毒湯方"): the name is the longest known one the title ends with.
+    const QSet<QString>* knownNames = nullptr;
+
+    static Layout parse(const QString& profile);
+};
+
+// What the parser set aside, for the build's report.
+struct ParseStats {
+    int stubs = 0;     // "NAME(方見…)" cross-references to a recipe printed elsewhere
+    int colophons = 0; // "普濟方卷一百一" lines that close a 卷
+    int sectionTitles =
+        0; // chapter and section titles, verses and question-and-answer passages that end a record
+    bool wantsNames = false; // a title ran on from text; parsing again with known names reads it
 };
 
 enum class HeaderKind { Named, Unnamed, Again };
@@ -30,6 +58,9 @@ struct Header {
     QString cited;
     QString clause; // indications as far as the header line gives them, verb removed
     QString rest;   // text on the header line that is neither name nor clause (a recipe after 又方)
+    bool needsIngredients = false; // a name followed by text that is no clause: a header only before doses
+    bool stubNote = false;         // a "(方見…)" note: the recipe is printed elsewhere
+    bool verbClause = false;       // the header says what it treats (治…, 療…), or is a 又方
 };
 
 // Recognises a formula header: "name(notes)　治…", "name治…", a bare "name" line, "治…方", "又方…"/"一方…".
@@ -40,10 +71,21 @@ bool isUsageStart(const QString& text);
 // The stricter test used where a name may stand: "右為…", "上件…", but not 右歸丸 or 上清丸.
 bool isPreparationStart(const QString& text);
 
+// Editions that set the ingredients out as a table spread two-character names over the cell
+// ("人　參　　　白茯苓",
+// "(各半兩)　黄　耆"); inside such a table a lone character, one space and a short word are one name.
+QString closeTableCells(const QString& text);
+
 // True for a line that lists ingredients with their doses, "黄連(二錢半)胡粉　龍骨(燒灰各一錢)".
 bool looksLikeIngredients(const QString& line);
 
+// True for a line that closes a 卷 ("普濟方卷一百一") or titles a chapter ("…第二"), or opens a verse or a
+// question-and-answer passage: no recipe goes on past it.
+bool isColophon(const QString& text);
+bool endsRecipes(const QString& text);
+
 // Splits one 卷 file into formula records.
-std::vector<RawFormula> parseFormulas(const SourceFile& file);
+std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout = {},
+                                      ParseStats* stats = nullptr);
 
 } // namespace corvessa::importer

@@ -85,9 +85,14 @@ LibraryRecord makeFormulaRecord(const RawFormula& raw, const Origin& origin, Nor
     content += QStringLiteral("【出处】") + where + QStringLiteral("（") + raw.page + QStringLiteral("）");
     record.content = content;
     record.file = origin.bookId + QStringLiteral("/") + origin.fileName;
-    record.provenance = record.file + QStringLiteral(" ") + raw.page;
     record.firstLine = raw.firstLine;
     record.lastLine = raw.lastLine;
+    record.passageLast = std::max(raw.passageLast, raw.lastLine);
+    record.provenance = QStringLiteral("%1:%2-%3 %4")
+                            .arg(record.file)
+                            .arg(record.firstLine)
+                            .arg(record.passageLast)
+                            .arg(raw.page);
     return record;
 }
 

@@ -19,9 +19,10 @@ inline const QString kCategoryHerb = QStringLiteral("中药功效");
 struct LibraryRecord {
     QString name, source, indications, content, category, group;
     QString book;       // simplified title of the source book
-    QString provenance; // "KR3e0067/KR3e0067_100.txt KR3e0067_WYG_100-2a"
+    QString provenance; // "KR3e0067/KR3e0067_100.txt:12-31 KR3e0067_WYG_100-2a": file, passage lines, page
     QString file;       // folder/file of the source
-    int firstLine = 0, lastLine = 0;
+    int firstLine = 0, lastLine = 0; // the lines the record was read from
+    int passageLast = 0;             // the passage goes on to the line before the next heading
     bool herb() const { return category == kCategoryHerb; }
     QJsonObject toJson() const;
 };

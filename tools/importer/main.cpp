@@ -9,8 +9,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
+#include <QSet>
 #include <QTextStream>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 using namespace corvessa::importer;
@@ -19,13 +21,14 @@ namespace {
 
 struct Book {
     QString id, title, role;
+    Layout layout; // the edition's layout where the parser cannot find it by itself
 };
 
 std::vector<Book> readBooks(const QString& path) {
     std::vector<Book> books;
     for (const QStringList& parts : readTabSeparated(path)) {
         if (parts.size() >= 3)
-            books.push_back({parts[0], parts[1], parts[2]});
+            books.push_back({parts[0], parts[1], parts[2], Layout::parse(parts.value(3))});
     }
     return books;
 }
@@ -55,8 +58,18 @@ int main(int argc, char** argv) {
         QualityReport report;
         std::vector<LibraryRecord> records;
         std::vector<LibraryRecord> herbs;
-        QStringList bookTitles;
-        for (const Book& book : readBooks(data.filePath(QStringLiteral("books.tsv")))) {
+        QStringList bookOrder, bookTitles;
+        struct ParsedFile {
+            Origin origin;
+            const Book* book;
+            std::vector<RawFormula> formulas;
+            ParseStats stats;
+            std::optional<SourceFile> source; // kept where a run-on title needs the known names
+        };
+        std::vector<ParsedFile> parsed;
+        QSet<QString> knownNames;
+        const std::vector<Book> books = readBooks(data.filePath(QStringLiteral("books.tsv")));
+        for (const Book& book : books) {
             const QString title = normalize(book.title);
             bookTitles << title;
             if (book.role == QLatin1String("-"))
@@ -67,18 +80,43 @@ int main(int argc, char** argv) {
             if (files.isEmpty())
                 throw std::runtime_error("no source files for " + book.id.toStdString());
             for (const QString& name : files) {
-                const SourceFile source = readMandoku(folder.filePath(name));
+                SourceFile source = readMandoku(folder.filePath(name));
                 const Origin origin{book.id, book.title, source.juan, name};
                 if (book.role == QLatin1String("formulas")) {
-                    for (const RawFormula& raw : parseFormulas(source))
-                        records.push_back(makeFormulaRecord(raw, origin, normalize));
+                    ParsedFile file{origin, &book, {}, {}, std::nullopt};
+                    file.formulas = parseFormulas(source, book.layout, &file.stats);
+                    for (const RawFormula& raw : file.formulas) {
+                        if (!raw.derived && !raw.runOn && !raw.name.startsWith(QStringLiteral("治")) &&
+                            !raw.name.startsWith(QStringLiteral("療")))
+                            knownNames.insert(raw.name);
+                    }
+                    if (file.stats.wantsNames)
+                        file.source = std::move(source);
+                    parsed.push_back(std::move(file));
                 } else if (book.role == QLatin1String("herbs")) {
                     for (const RawHerb& raw : parseHerbs(source))
                         herbs.push_back(makeHerbRecord(raw, origin, normalize));
                 }
             }
         }
+        // Titles run on from text are read again, now that every name printed on its own is known.
+        ParseStats parseStats;
+        for (ParsedFile& file : parsed) {
+            if (file.source) {
+                Layout layout = file.book->layout;
+                layout.knownNames = &knownNames;
+                file.stats = {};
+                file.formulas = parseFormulas(*file.source, layout, &file.stats);
+            }
+            for (const RawFormula& raw : file.formulas)
+                records.push_back(makeFormulaRecord(raw, file.origin, normalize));
+            parseStats.stubs += file.stats.stubs;
+            parseStats.colophons += file.stats.colophons;
+            parseStats.sectionTitles += file.stats.sectionTitles;
+            report.stubsPerBook[normalize(file.book->title)] += file.stats.stubs;
+        }
         report.parsedFormulas = int(records.size());
+        report.parse = parseStats;
         report.duplicatesRemoved = removeDuplicates(records);
         report.herbsParsed = int(herbs.size());
         selectHerbs(herbs, ingredientUse(records), kHerbEntries);

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace corvessa::importer {
@@ -38,6 +40,56 @@ QString cleanLine(const QString& raw) {
     return out;
 }
 
+// Cells a raw line takes on the page: a note "(左/右)" is printed as two half-columns side by side.
+int printedWidth(const QString& raw) {
+    int width = 0;
+    int left = 0, right = 0;
+    bool inNote = false, secondHalf = false;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c == QChar(0x00B6) || c.isLowSurrogate())
+            continue;
+        if (c == QLatin1Char('&')) {
+            const qsizetype end = raw.indexOf(QLatin1Char(';'), i);
+            if (end > i && end - i <= 12)
+                i = end;
+        }
+        if (c == QLatin1Char('(') && !inNote) {
+            inNote = true;
+            secondHalf = false;
+            left = right = 0;
+        } else if (c == QLatin1Char(')') && inNote) {
+            inNote = false;
+            width += secondHalf ? std::max(left, right) : (left + 1) / 2;
+        } else if (inNote) {
+            if (c == QLatin1Char('/'))
+                secondHalf = true;
+            else
+                ++(secondHalf ? right : left);
+        } else {
+            ++width;
+        }
+    }
+    return width;
+}
+
+// The most common width among the longer lines: most lines of running text fill the column.
+int commonFullWidth(const std::vector<SourceLine>& lines) {
+    std::map<int, int> counts;
+    for (const SourceLine& line : lines) {
+        if (line.width >= 12)
+            ++counts[line.width];
+    }
+    int best = 0, bestCount = 0;
+    for (const auto& [width, count] : counts) {
+        if (count > bestCount) {
+            best = width;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 void appendWrapped(QString& text, const QString& next) {
@@ -47,6 +99,16 @@ void appendWrapped(QString& text, const QString& next) {
         return;
     }
     text += next;
+}
+
+bool SourceFile::wraps(const SourceLine& line) const {
+    if (fullWidth <= 0 || line.width < fullWidth - 1)
+        return false;
+    if (line.width >= fullWidth)
+        return true;
+    const QString& text = line.text;
+    return text.size() >= 2 && !text.endsWith(QLatin1Char(')')) &&
+           (text[text.size() - 2] == kIdeographicSpace || text[text.size() - 2] == QLatin1Char(')'));
 }
 
 SourceFile parseMandoku(const QString& content, const QString& fileName) {
@@ -83,11 +145,13 @@ SourceFile parseMandoku(const QString& content, const QString& fileName) {
         line.text = text;
         line.page = page;
         line.number = number;
+        line.width = text.isEmpty() ? 0 : printedWidth(raw);
         // A line that held only a page marker is no line of the printed page.
         if (hadMarker && text.isEmpty())
             continue;
         file.lines.push_back(std::move(line));
     }
+    file.fullWidth = commonFullWidth(file.lines);
     return file;
 }
 

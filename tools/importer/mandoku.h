@@ -12,6 +12,8 @@ struct SourceLine {
     QString text;   // without the indent, the line-end mark and page markers
     QString page;   // the page marker in force, e.g. KR3e0067_WYG_100-2a
     int number = 0; // 1-based line number in the file
+    int width =
+        0; // printed width in character cells, indent included; a two-column note takes its longer half
 };
 
 struct SourceFile {
@@ -20,6 +22,12 @@ struct SourceFile {
     QString juan;     // from #+PROPERTY: JUAN, e.g. 卷一百一 or 2
     QString fileName; // KR3e0067_100.txt
     std::vector<SourceLine> lines;
+    int fullWidth = 0; // the width of a full printed line: the most common width of the long lines
+
+    // A line that fills the column goes on in the next one, possibly in the middle of a word. The
+    // transcription does not always keep the cells exactly; a line one cell short that ends in a lone
+    // character after a space ("…甘松香　當" / "歸(各半兩)") is cut as well.
+    bool wraps(const SourceLine& line) const;
 };
 
 // Parses the text of one 卷 file. Blank lines are kept (empty text) because some editions separate paragraphs

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <random>
@@ -73,9 +74,136 @@ void QualityReport::collectCharacters(const std::vector<LibraryRecord>& records,
         residual(r.name);
         residual(r.content);
     }
+    collectParseFaults(records);
     variantsMapped = normalize.variantsMapped();
     storedOutside936 = normalize.storedOutside936();
     outside936 = normalize.outside936();
+}
+
+std::vector<std::pair<QString, QString>> contentParts(const QString& content) {
+    static const QRegularExpression heading(QStringLiteral("【([^】]{1,4})】"));
+    std::vector<std::pair<QString, QString>> parts;
+    QRegularExpressionMatchIterator it = heading.globalMatch(content);
+    QRegularExpressionMatch previous;
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        if (previous.hasMatch())
+            parts.emplace_back(
+                previous.captured(1),
+                content.mid(previous.capturedEnd(), match.capturedStart() - previous.capturedEnd()));
+        previous = match;
+    }
+    if (previous.hasMatch())
+        parts.emplace_back(previous.captured(1), content.mid(previous.capturedEnd()));
+    return parts;
+}
+
+namespace {
+
+const QChar kSpace(0x3000);
+
+QString part(const std::vector<std::pair<QString, QString>>& parts, const QString& key) {
+    for (const auto& [heading, text] : parts) {
+        if (heading == key)
+            return text;
+    }
+    return {};
+}
+
+QString withoutNotes(const QString& text) {
+    static const QRegularExpression notes(QStringLiteral("\\([^)]*\\)"));
+    QString out = text;
+    return out.replace(notes, QString(kSpace));
+}
+
+bool endsWithWord(const QString& text, const QSet<QString>& words) {
+    for (qsizetype n = 2; n <= 4 && n <= text.size(); ++n) {
+        if (words.contains(text.right(n)))
+            return true;
+    }
+    return false;
+}
+
+bool startsWithWord(const QString& text, const QSet<QString>& words) {
+    for (qsizetype n = 2; n <= 4 && n <= text.size(); ++n) {
+        if (words.contains(text.left(n)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int wrapSplits(const QString& composition, const QSet<QString>& words) {
+    const QStringList items = composition.split(kSpace);
+    int splits = 0;
+    for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+        const QString& before = items[i];
+        const QString& after = items[i + 1];
+        if (before.isEmpty() || after.isEmpty() || before.endsWith(QLatin1Char(')')))
+            continue;
+        const QString tail = before.mid(before.lastIndexOf(QLatin1Char(')')) + 1);
+        if (words.contains(tail) || (endsWithWord(tail, words) && startsWithWord(after, words)))
+            continue;
+        bool split = false;
+        for (qsizetype a = 1; a <= 2 && a <= tail.size() && !split; ++a) {
+            for (qsizetype b = 1; b <= 3 && b <= after.size() && !split; ++b)
+                split = words.contains(tail.right(a) + after.left(b));
+        }
+        splits += split ? 1 : 0;
+    }
+    return splits;
+}
+
+void QualityReport::collectParseFaults(const std::vector<LibraryRecord>& records) {
+    // The herb words: the herb entries' names and every item that 组成 lists often.
+    QSet<QString> words;
+    QHash<QString, int> items;
+    for (const LibraryRecord& r : records) {
+        if (r.herb()) {
+            words.insert(r.name);
+            continue;
+        }
+        const QString composition = part(contentParts(r.content), QStringLiteral("组成"));
+        for (const QString& item : withoutNotes(composition).split(kSpace, Qt::SkipEmptyParts)) {
+            if (item.size() >= 2 && item.size() <= 4)
+                ++items[item];
+        }
+    }
+    for (auto it = items.constBegin(); it != items.constEnd(); ++it) {
+        if (it.value() >= 40)
+            words.insert(it.key());
+    }
+    static const QRegularExpression colophon(
+        QStringLiteral("[^　()]{2,12}卷(之)?[一二三四五六七八九十百上中下]+(终|毕)?$"));
+    static const QRegularExpression title(
+        QStringLiteral("^(方|又方|论|法|总论|又法)$|^○?[^()]{1,16}第[一二三四五六七八九十百]+$"));
+    for (const LibraryRecord& r : records) {
+        if (r.herb())
+            continue;
+        const auto parts = contentParts(r.content);
+        const QString composition = part(parts, QStringLiteral("组成"));
+        if (looksLikeIngredients(part(parts, QStringLiteral("主治"))))
+            ++dosesInIndications;
+        static const QRegularExpression reference(QStringLiteral("^\\(?方见|^\\(?见[^()]{1,10}[门类卷]"));
+        if (part(parts, QStringLiteral("用法")).isEmpty() && reference.match(composition).hasMatch())
+            ++stubsInLibrary;
+        wrapSplitHerbs += wrapSplits(composition, words);
+        for (const auto& [heading, text] : parts) {
+            if (heading != QStringLiteral("出处") && colophon.match(text).hasMatch()) {
+                ++colophonsInRecords;
+                break;
+            }
+        }
+        for (const QString& item : composition.split(kSpace, Qt::SkipEmptyParts)) {
+            if (title.match(item).hasMatch()) {
+                ++sectionTitlesInComposition;
+                break;
+            }
+        }
+        if (part(parts, QStringLiteral("用法")).isEmpty())
+            ++withoutUsagePerBook[r.book];
+    }
 }
 
 QJsonObject QualityReport::toJson() const {
@@ -112,6 +240,24 @@ QJsonObject QualityReport::toJson() const {
     for (const auto& [character, n] : residualForms)
         forms.insert(character, double(n));
     o.insert(QStringLiteral("residualVariantForms"), forms);
+    QJsonObject faults;
+    faults.insert(QStringLiteral("stubRecordsDropped"), parse.stubs);
+    faults.insert(QStringLiteral("stubRecords"), stubsInLibrary);
+    QJsonObject stubs;
+    for (const auto& [book, n] : stubsPerBook)
+        stubs.insert(book, n);
+    faults.insert(QStringLiteral("stubRecordsPerBook"), stubs);
+    faults.insert(QStringLiteral("colophonsMet"), parse.colophons);
+    faults.insert(QStringLiteral("sectionTitlesMet"), parse.sectionTitles);
+    faults.insert(QStringLiteral("dosesInIndications"), dosesInIndications);
+    faults.insert(QStringLiteral("wrapSplitHerbNames"), wrapSplitHerbs);
+    faults.insert(QStringLiteral("colophonsInRecords"), colophonsInRecords);
+    faults.insert(QStringLiteral("sectionTitlesInComposition"), sectionTitlesInComposition);
+    QJsonObject withoutUsage;
+    for (const auto& [book, n] : withoutUsagePerBook)
+        withoutUsage.insert(book, n);
+    faults.insert(QStringLiteral("withoutUsagePerBook"), withoutUsage);
+    o.insert(QStringLiteral("parseFaults"), faults);
     return o;
 }
 
@@ -149,9 +295,27 @@ QString QualityReport::text() const {
     line(QStringLiteral("    characters outside code page 936, stored in GB18030: %1 (%2 distinct)")
              .arg(storedOutside936)
              .arg(outside936.size()));
-    line(QStringLiteral("  formulas per book:"));
-    for (const auto& [book, n] : perBook)
-        line(QStringLiteral("    %1 %2").arg(book).arg(n));
+    line(QStringLiteral(
+             "  parse faults: stub records %8 (dropped %1), doses in 主治 %2, wrap-split herb names %3,"
+             " colophons in records %4, section titles in 组成 %5 (colophons met %6, titles met %7)")
+             .arg(parse.stubs)
+             .arg(dosesInIndications)
+             .arg(wrapSplitHerbs)
+             .arg(colophonsInRecords)
+             .arg(sectionTitlesInComposition)
+             .arg(parse.colophons)
+             .arg(parse.sectionTitles)
+             .arg(stubsInLibrary));
+    line(QStringLiteral("  formulas per book (without 用法, stubs dropped):"));
+    for (const auto& [book, n] : perBook) {
+        const auto usage = withoutUsagePerBook.find(book);
+        const auto stubs = stubsPerBook.find(book);
+        line(QStringLiteral("    %1 %2 (%3, %4)")
+                 .arg(book)
+                 .arg(n)
+                 .arg(usage == withoutUsagePerBook.end() ? 0 : usage->second)
+                 .arg(stubs == stubsPerBook.end() ? 0 : stubs->second));
+    }
     return out;
 }
 
@@ -178,15 +342,26 @@ QString sampleText(const std::vector<LibraryRecord>& records, int n, unsigned se
             files.insert(r.file, lines);
         }
         const QStringList& lines = files[r.file];
-        out += QStringLiteral("## %1 %2 | %3 lines %4-%5\n")
-                   .arg(++number, 3, 10, QLatin1Char('0'))
-                   .arg(r.name, r.provenance)
+        // The passage and the next heading line, so that where the record ends can be seen.
+        const int last = std::min(int(lines.size()), std::max(r.passageLast, r.lastLine) + 1);
+        out += QStringLiteral("## %1 %2\n").arg(++number, 3, 10, QLatin1Char('0')).arg(r.name);
+        out += QStringLiteral("方名: %1\n出处: %2\n主治: %3\n").arg(r.name, r.source, r.indications);
+        for (const auto& [heading, text] : contentParts(r.content))
+            out += QStringLiteral("内容【%1】%2\n").arg(heading, text);
+        out += QStringLiteral("--- source %1 lines %2-%3 (read %2-%4)\n")
+                   .arg(r.file)
                    .arg(r.firstLine)
+                   .arg(last)
                    .arg(r.lastLine);
-        out += QStringLiteral("出处: %1\n主治: %2\n内容: %3\n--- source\n")
-                   .arg(r.source, r.indications, r.content);
-        for (int l = r.firstLine; l <= r.lastLine && l <= lines.size(); ++l)
-            out += lines[l - 1] + QLatin1Char('\n');
+        for (int l = r.firstLine; l <= last && l >= 1; ++l) {
+            QString text = lines[l - 1];
+            if (text.endsWith(QLatin1Char('\r')))
+                text.chop(1);
+            out += QStringLiteral("%1%2 %3\n")
+                       .arg(l <= r.lastLine ? QLatin1Char(' ') : QLatin1Char('+'))
+                       .arg(l, 5)
+                       .arg(text);
+        }
         out += QLatin1Char('\n');
     }
     return out;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QJsonObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -36,14 +37,32 @@ struct QualityReport {
     long long boxesInNames = 0, boxesInContent = 0, residualVariants = 0;
     std::map<QString, long long> residualForms;
 
+    // Parse faults, over the whole library: what the parser set aside, and what still reads wrong.
+    ParseStats parse;                           // stubs dropped, colophons and section titles met
+    std::map<QString, int> stubsPerBook;        // cross-reference stubs dropped, per book
+    int stubsInLibrary = 0;                     // records still made of a "方见…" reference
+    int dosesInIndications = 0;                 // 主治 that holds ingredient lines with doses
+    int wrapSplitHerbs = 0;                     // "甘　草": a herb name cut by a line wrap
+    int colophonsInRecords = 0;                 // "…卷十二" closing a record's text
+    int sectionTitlesInComposition = 0;         // 组成 holding a section or chapter title
+    std::map<QString, int> withoutUsagePerBook; // records with no 【用法】, per book
+    void collectParseFaults(const std::vector<LibraryRecord>& records);
+
     void collect(const std::vector<LibraryRecord>& records, const Normalizer& normalize);
     void collectCharacters(const std::vector<LibraryRecord>& records, const Normalizer& normalize);
     QJsonObject toJson() const;
     QString text() const;
 };
 
-// `n` formula records drawn with a fixed seed, each followed by the source lines it was read from, for
-// checking a sample by hand.
+// The parts of a formula's 内容: heading (组成, 用法, 主治, 出处) to text, in the record's order.
+std::vector<std::pair<QString, QString>> contentParts(const QString& content);
+
+// Herb names cut in two by a line wrap in one 组成: "甘　草" where `words` knows 甘草 but neither half.
+int wrapSplits(const QString& composition, const QSet<QString>& words);
+
+// `n` formula records drawn with a fixed seed, each printed field by field beside its whole source passage,
+// from its heading line through the next heading line, with file name and line numbers, so that lines the
+// importer dropped show too.
 QString sampleText(const std::vector<LibraryRecord>& records, int n, unsigned seed, const QDir& data);
 
 } // namespace corvessa::importer
