@@ -8,6 +8,7 @@ packages=(
     libsqlcipher-dev libicu-dev
     opencc libopencc-dev
     fonts-wqy-microhei
+    unicode-data bzip2
 )
 
 missing=()

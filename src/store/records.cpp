@@ -1,6 +1,7 @@
 #include "records.h"
 
 #include "codec.h"
+#include "pinyin.h"
 #include "schema.h"
 #include "sqlite.h"
 #include "store.h"
@@ -27,6 +28,17 @@ void writeColumns(Recordset& rs, const QVariant& name, const QVariant& source, c
         {"序号", key},  {"备用1", empty}, {"备用2", empty},      {"备用3", empty},        {"分组", group}};
     for (const auto& [column, value] : columns)
         rs.setField(QString::fromUtf8(column), value);
+}
+
+// A saved record's pinyin keys are made at once, from the readings of the library when it is open (it is
+// whenever the window is). Otherwise, or should that fail, the next pinyin search makes them.
+void refreshNameKeys(Store& store) {
+    if (!store.connections().isOpen(store.libraryConnection()))
+        return;
+    try {
+        pinyin::refreshPersonalKeys(store);
+    } catch (const StoreError&) {
+    }
 }
 
 QString keyOf(const QDateTime& time) {
@@ -83,6 +95,7 @@ QString appendPersonalRecord(Store& store, const RecordFields& fields, const QSt
                  QStringLiteral(""));
     rs.update();
     rs.requery();
+    refreshNameKeys(store);
     return key;
 }
 
@@ -118,6 +131,7 @@ QString savePersonalPrescription(Store& store, const QString& selectedKey, const
                  group);
     rs.update(); // one statement: the record is written whole or not at all
     rs.requery();
+    refreshNameKeys(store);
     return key;
 }
 
