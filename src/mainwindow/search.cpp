@@ -3,20 +3,30 @@
 
 #include "mainwindow.h"
 #include "messenger.h"
-#include "store/recordset.h"
+#include "resultmodel.h"
+#include "store/codec.h"
+#include "store/ingredients.h"
+#include "store/listing.h"
+#include "store/pinyin.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
 #include "store/store.h"
 #include "store/storeerror.h"
+#include "store/textnorm.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <memory>
 
 namespace corvessa::mainwindow {
 
@@ -25,8 +35,8 @@ namespace search {
 namespace {
 
 const QString kLike = QStringLiteral("%'and [主治] like '%");
-const QString kClassicTail = QStringLiteral("%'and [类别] = '中药经方' order by [方名]");
-const QString kFavouriteTail = QStringLiteral("%'and [类别] = '我的收藏' order by [方名]");
+const QString kClassicTail = QStringLiteral("%'and [类别] = '中药经方'");
+const QString kFavouriteTail = QStringLiteral("%'and [类别] = '我的收藏'");
 
 } // namespace
 
@@ -59,27 +69,69 @@ KeywordSlots cutKeywords(const QString& indications) {
     return keywords;
 }
 
-QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords) {
+namespace {
+
+// The name pattern, or the name pattern or a further condition (the pinyin keys) when there is one.
+QString namePart(const QString& name, const QString& nameCondition) {
+    const QString pattern = QStringLiteral("[方名] like '%") + quoted(name) + QStringLiteral("%'");
+    if (nameCondition.isEmpty())
+        return pattern;
+    return QLatin1Char('(') + pattern + QStringLiteral(" or ") + nameCondition + QLatin1Char(')');
+}
+
+QString extraCondition(const QString& condition) {
+    return condition.isEmpty() ? QString() : QStringLiteral(" and ") + condition;
+}
+
+const QString kSelect = QStringLiteral("select * from[中药方剂] where ");
+const QString kOrder = QStringLiteral(" order by [方名]");
+
+} // namespace
+
+QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords,
+                     const Extras& extras) {
     // The pieces are spaced unevenly (a blank after some closing quotes, none after others); they stay so.
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + quoted(name) +
-           QStringLiteral("%' and [出处] like '%") + quoted(source) +
-           QStringLiteral("%' and [主治] like '%") + quoted(keywords[0]) + kLike + quoted(keywords[1]) +
-           kLike + quoted(keywords[2]) + kLike + quoted(keywords[3]) +
+    return kSelect + namePart(name, extras.nameCondition) + QStringLiteral(" and [出处] like '%") +
+           quoted(source) + QStringLiteral("%' and [主治] like '%") + quoted(keywords[0]) + kLike +
+           quoted(keywords[1]) + kLike + quoted(keywords[2]) + kLike + quoted(keywords[3]) +
            QStringLiteral("%' and [主治] like '%") + quoted(keywords[4]) +
-           (tab == kModeFavourites ? kFavouriteTail : kClassicTail);
+           (tab == kModeFavourites ? kFavouriteTail : kClassicTail) +
+           extraCondition(extras.compositionCondition) + kOrder;
 }
 
-QString herbalQuery(const QString& name) {
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + quoted(name) +
-           QStringLiteral("%' and [类别] = '中药功效' order by [方名]");
+QString herbalQuery(const QString& name, const Extras& extras) {
+    return kSelect + namePart(name, extras.nameCondition) + QStringLiteral(" and [类别] = '中药功效'") +
+           extraCondition(extras.compositionCondition) + kOrder;
 }
 
-QString personalQuery(const QString& name, const QString& group) {
+QString personalQuery(const QString& name, const QString& group, const Extras& extras) {
     QString pattern = group;
     pattern.remove(QStringLiteral("全部")); // "all groups" is the empty pattern
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + quoted(name) +
-           QStringLiteral("%' and [分组] like '%") + quoted(pattern) +
-           QStringLiteral("%' and [类别] = '个人验方' order by [方名]");
+    return kSelect + namePart(name, extras.nameCondition) + QStringLiteral(" and [分组] like '%") +
+           quoted(pattern) + QStringLiteral("%' and [类别] = '个人验方'") +
+           extraCondition(extras.compositionCondition) + kOrder;
+}
+
+QStringList herbsOf(const QString& composition) {
+    const KeywordSlots cut = cutKeywords(composition);
+    return store::ingredients::searchable(QStringList(cut.begin(), cut.end()));
+}
+
+QString normalized(const QString& typed) {
+    // One normaliser for the whole run: opening OpenCC's tables is slow. Without them typed text is used as
+    // it stands.
+    static const std::unique_ptr<store::TextNormalizer> normalizer =
+        []() -> std::unique_ptr<store::TextNormalizer> {
+        try {
+            return std::make_unique<store::TextNormalizer>();
+        } catch (const std::exception& error) {
+            qWarning("text normaliser unavailable: %s", error.what());
+            return nullptr;
+        }
+    }();
+    if (!normalizer || typed.isEmpty())
+        return typed;
+    return (*normalizer)(typed);
 }
 
 int numberWidth(int total) {
@@ -132,7 +184,8 @@ void MainWindow::connectSearchTriggers() {
     connect(m_ui.text6, &QComboBox::editTextChanged, this, &MainWindow::onText6Changed);
     // Picking the group that already stands in the box changes no text but still lists that group.
     connect(m_ui.text6, &QComboBox::activated, this, &MainWindow::onText6Changed);
-    connect(m_ui.list1, &QListWidget::itemSelectionChanged, this, &MainWindow::showSelectedRecord);
+    connect(m_ui.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::showSelectedRecord);
 
     connect(m_ui.command1, &QPushButton::clicked, this, &MainWindow::librarySearch);
     connect(m_ui.command2, &QPushButton::clicked, this, &MainWindow::herbalSearch);
@@ -141,16 +194,54 @@ void MainWindow::connectSearchTriggers() {
     connect(m_ui.command5, &QPushButton::clicked, this, &MainWindow::textbookList);
 }
 
+namespace {
+
+// The favourites whose composition holds every herb, composed from their texts now: they are few and have no
+// index.
+QString favouritesWith(store::Store& store, const QStringList& herbs) {
+    store::Connection& personal = store.connections().connection(store.personalConnection());
+    store::Statement read(personal, QStringLiteral("SELECT rowid, [内容] FROM [中药方剂] WHERE [类别] = '") +
+                                        store::kCategoryFavourite + QStringLiteral("'"));
+    QStringList rowids;
+    while (read.step()) {
+        const QString content = store::unscramble(read.value(1).toString());
+        if (store::ingredients::containsAll(store::ingredients::compositionOf(content), herbs))
+            rowids << QString::number(read.int64(0));
+    }
+    return QStringLiteral("rowid in (") + rowids.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+// The additions to a search on `tab`: the pinyin keys when the name is typed in letters, and the herbs of
+// 组成 (on the library and favourites tabs). Throws StoreError.
+Extras extrasFor(store::Store& store, int tab, const QString& name, const QString& composition) {
+    Extras extras;
+    const bool personalDatabase = tab == kModeFavourites || tab == kModePersonal;
+    if (store::pinyin::isPinyinInput(name)) {
+        if (personalDatabase)
+            store::pinyin::refreshPersonalKeys(store);
+        extras.nameCondition = store::pinyin::nameCondition(name);
+    }
+    const QStringList herbs = herbsOf(composition);
+    if (!herbs.isEmpty() && tab == kModeLibrary)
+        extras.compositionCondition = store::ingredients::indexCondition(herbs);
+    else if (!herbs.isEmpty() && tab == kModeFavourites)
+        extras.compositionCondition = favouritesWith(store, herbs);
+    return extras;
+}
+
+} // namespace
+
 void MainWindow::librarySearch() {
     ReportScope scope(*this);
     setSelectedRecordKey(QString());
     if (m_state.currentTab == kModeLibrary && trimBlanks(m_ui.text1->text()).isEmpty() &&
-        trimBlanks(m_ui.text3->text()).isEmpty() && trimBlanks(m_ui.text4->text()).isEmpty()) {
+        trimBlanks(m_ui.text3->text()).isEmpty() && trimBlanks(m_ui.text4->text()).isEmpty() &&
+        trimBlanks(m_ui.text7->text()).isEmpty()) {
         m_messenger.information(this, kEmptyInputMessage);
         return;
     }
-    const KeywordSlots keywords = cutKeywords(m_ui.text4->text());
-    m_ui.list1->clear();
+    const KeywordSlots keywords = cutKeywords(normalized(m_ui.text4->text()));
+    m_ui.results->clear();
     if (m_state.currentTab == kModePersonal) {
         personalSearch();
         return;
@@ -159,8 +250,17 @@ void MainWindow::librarySearch() {
         herbalSearch();
         return;
     }
-    const bool favourites = m_state.currentTab == kModeFavourites;
-    runListing(libraryQuery(m_state.currentTab, m_ui.text1->text(), m_ui.text3->text(), keywords),
+    const int tab = m_state.currentTab;
+    const bool favourites = tab == kModeFavourites;
+    const QString name = normalized(m_ui.text1->text());
+    Extras extras;
+    try {
+        extras = extrasFor(m_store, tab, name, normalized(m_ui.text7->text()));
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("查询失败：") + error.message());
+        return;
+    }
+    runListing(libraryQuery(tab, name, normalized(m_ui.text3->text()), keywords, extras),
                favourites ? m_store.personalConnection() : m_store.libraryConnection(), true);
 }
 
@@ -168,52 +268,50 @@ void MainWindow::textbookList() {
     ReportScope scope(*this);
     setSelectedRecordKey(QString());
     m_ui.label16->setText(kSearchHintText);
-    m_ui.list1->clear();
+    m_ui.results->clear();
     runListing(kTextbookQuery, m_store.libraryConnection(), true);
 }
 
 void MainWindow::herbalSearch() {
     ReportScope scope(*this);
-    m_ui.list1->clear();
-    runListing(herbalQuery(m_ui.text1->text()), m_store.libraryConnection(), false);
+    m_ui.results->clear();
+    const QString name = normalized(m_ui.text1->text());
+    Extras extras;
+    try {
+        extras = extrasFor(m_store, kModeHerbs, name, QString());
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("查询失败：") + error.message());
+        return;
+    }
+    runListing(herbalQuery(name, extras), m_store.libraryConnection(), false);
 }
 
 void MainWindow::personalSearch() {
     ReportScope scope(*this);
-    m_ui.list1->clear();
-    runListing(personalQuery(m_ui.text1->text(), m_ui.text6->currentText()), m_store.personalConnection(),
-               false);
+    m_ui.results->clear();
+    const QString name = normalized(m_ui.text1->text());
+    Extras extras;
+    try {
+        extras = extrasFor(m_store, kModePersonal, name, QString());
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("查询失败：") + error.message());
+        return;
+    }
+    runListing(personalQuery(name, m_ui.text6->currentText(), extras), m_store.personalConnection(), false);
 }
 
-// Stores the query as the current query, runs it and appends one numbered line per row. The row count is
-// known before the first line is written, because it fixes the width of the numbers. A failing query is
-// reported and the list keeps the lines read until then.
+// Stores the query as the current query and lists its rows: the row count, and so the width of the numbers,
+// is known before the list shows a line. Only rowid, 方名 and 出处 are read; the lines are made when shown. A
+// failing query is reported and leaves the list empty.
 void MainWindow::runListing(const QString& query, const QString& connection, bool withSource) {
     m_state.currentQuery = query;
-    store::Recordset& records = m_store.recordset();
-    QStringList lines;
+    store::Listing listing;
     try {
-        records.setLockType(store::adLockOptimistic);
-        records.setCursorLocation(store::adUseClient);
-        records.open(query, connection);
-        records.requery();
-        const int total = records.recordCount();
-        if (total > 0) {
-            const int width = numberWidth(total);
-            const QString name = QStringLiteral("方名");
-            const QString source = QStringLiteral("出处");
-            lines.reserve(total);
-            for (int position = 1; !records.eof(); ++position) {
-                lines.append(resultLine(position, width, records.field(name),
-                                        withSource ? records.field(source) : QVariant(), withSource));
-                records.moveNext();
-            }
-        }
+        listing = store::Listing::read(m_store.connections().connection(connection), query);
     } catch (const store::StoreError& error) {
         reportFailure(QStringLiteral("查询失败：") + error.message());
     }
-    records.release();
-    m_ui.list1->addItems(lines);
+    m_ui.results->setListing(std::move(listing), withSource);
 }
 
 void MainWindow::onText1Changed() {
@@ -288,7 +386,8 @@ bool MainWindow::searchEventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-        if (enter && (watched == m_ui.text1 || watched == m_ui.text3 || watched == m_ui.text4)) {
+        if (enter && (watched == m_ui.text1 || watched == m_ui.text3 || watched == m_ui.text4 ||
+                      watched == m_ui.text7)) {
             librarySearch();
             return true; // no character, no beep
         }

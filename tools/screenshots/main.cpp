@@ -16,7 +16,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -102,9 +102,10 @@ int main(int argc, char** argv) {
         static const char* const names[] = {"library", "favourites", "personal", "herbs"};
         for (int tab = 0; tab < 4; ++tab) {
             window.selectTab(tab);
-            QListWidget* list = window.controls().list1;
-            if (list->count() > 0)
-                list->setCurrentRow(0);
+            QListView* list = window.controls().list1;
+            const int lines = list->model()->rowCount();
+            if (lines > 0)
+                list->setCurrentIndex(list->model()->index(0, 0));
             QApplication::processEvents();
             const QString path = QDir(output).filePath(
                 QStringLiteral("mainwindow-%1-%2.png").arg(tab).arg(QLatin1String(names[tab])));
@@ -112,7 +113,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
                 return 1;
             }
-            std::printf("%s: %d lines\n", qPrintable(path), int(list->count()));
+            std::printf("%s: %d lines\n", qPrintable(path), lines);
         }
 
         // The group editor and a message box, both skinned because they appear over the skinned window.
