@@ -71,12 +71,12 @@ KeywordSlots cutKeywords(const QString& indications) {
 
 namespace {
 
-// The name pattern, or the name pattern or a further condition (the pinyin keys) when there is one.
+// The name pattern; for a name typed in letters, the pinyin keys instead (which also hold a name's Latin
+// letters), so that the few matching rows are read directly rather than every row tested against both.
 QString namePart(const QString& name, const QString& nameCondition) {
-    const QString pattern = QStringLiteral("[方名] like '%") + quoted(name) + QStringLiteral("%'");
-    if (nameCondition.isEmpty())
-        return pattern;
-    return QLatin1Char('(') + pattern + QStringLiteral(" or ") + nameCondition + QLatin1Char(')');
+    if (!nameCondition.isEmpty())
+        return nameCondition;
+    return QStringLiteral("[方名] like '%") + quoted(name) + QStringLiteral("%'");
 }
 
 QString extraCondition(const QString& condition) {
@@ -219,7 +219,8 @@ Extras extrasFor(store::Store& store, int tab, const QString& name, const QStrin
     if (store::pinyin::isPinyinInput(name)) {
         if (personalDatabase)
             store::pinyin::refreshPersonalKeys(store);
-        extras.nameCondition = store::pinyin::nameCondition(name);
+        extras.nameCondition =
+            personalDatabase ? store::pinyin::nameCondition(name) : store::pinyin::libraryNameCondition(name);
     }
     const QStringList herbs = herbsOf(composition);
     if (!herbs.isEmpty() && tab == kModeLibrary)

@@ -26,7 +26,7 @@ KeywordSlots cutKeywords(const QString& indications);
 // What a search asks beyond its designed conditions; empty parts add nothing, and the query is then exactly
 // the designed one.
 struct Extras {
-    QString nameCondition;        // also matches the name this way (pinyin keys)
+    QString nameCondition;        // matches the name this way instead of by the pattern (pinyin keys)
     QString compositionCondition; // the composition must also satisfy this
 };
 

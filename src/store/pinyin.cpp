@@ -76,6 +76,7 @@ NameKeys nameKeys(const QString& name, const Readings& readings) {
         combinations = std::move(next);
     }
     QStringList initials;
+    QStringList initialSuffixes;
     QStringList suffixes;
     for (const QStringList& combination : combinations) {
         if (combination.isEmpty())
@@ -84,6 +85,8 @@ NameKeys nameKeys(const QString& name, const Readings& readings) {
         for (const QString& syllable : combination)
             first += syllable.front();
         initials << first;
+        for (qsizetype i = 0; i < first.size(); ++i)
+            initialSuffixes << first.mid(i);
         for (qsizetype i = 0; i < combination.size(); ++i)
             suffixes << combination.mid(i).join(QString());
     }
@@ -93,6 +96,9 @@ NameKeys nameKeys(const QString& name, const Readings& readings) {
     keys.initials = initials.join(QLatin1Char('|'));
     for (const QString& suffix : suffixes)
         keys.full += QLatin1Char('|') + suffix;
+    QStringList terms = initialSuffixes + suffixes;
+    terms.removeDuplicates();
+    keys.terms = terms.join(QLatin1Char(' '));
     return keys;
 }
 
@@ -115,6 +121,15 @@ QString nameCondition(const QString& typed) {
            QStringLiteral("%' or [全拼] like '%|") + letters + QStringLiteral("%')");
 }
 
+QString libraryNameCondition(const QString& typed) {
+    return QStringLiteral("rowid in (select docid from[拼音索引] where [拼音索引] match '") +
+           lettersOf(typed) + QStringLiteral("*')");
+}
+
+void createLibraryKeyIndex(Connection& connection) {
+    connection.exec(QStringLiteral("CREATE VIRTUAL TABLE [拼音索引] USING fts4(content=\"\", [键])"));
+}
+
 void createKeyTable(Connection& connection) {
     connection.exec(
         QStringLiteral("CREATE TABLE IF NOT EXISTS [拼音] ([行] INTEGER PRIMARY KEY, [方名] TEXT, "
@@ -133,20 +148,29 @@ void writeReadings(Connection& connection, const Readings& readings) {
     }
 }
 
-KeyWriter::KeyWriter(Connection& connection, const Readings& readings)
+KeyWriter::KeyWriter(Connection& connection, const Readings& readings, Target target)
     : m_insert(std::make_unique<Statement>(
-          connection, QStringLiteral("INSERT OR REPLACE INTO [拼音] ([行],[方名],[首字母],"
-                                     "[全拼]) VALUES (?,?,?,?)"))),
-      m_readings(readings) {}
+          connection,
+          target == LibraryIndex
+              ? QStringLiteral("INSERT INTO [拼音索引] (docid, [键]) VALUES (?,?)")
+              : QStringLiteral("INSERT OR REPLACE INTO [拼音] ([行],[方名],[首字母],[全拼]) VALUES "
+                               "(?,?,?,?)"))),
+      m_readings(readings), m_target(target) {}
 
 KeyWriter::~KeyWriter() = default;
 
 void KeyWriter::write(qint64 rowid, const QVariant& name) {
     const NameKeys keys = nameKeys(name.toString(), m_readings);
     m_insert->bind(1, rowid);
-    m_insert->bind(2, name);
-    m_insert->bind(3, keys.initials);
-    m_insert->bind(4, keys.full);
+    if (m_target == LibraryIndex) {
+        if (keys.terms.isEmpty())
+            return;
+        m_insert->bind(2, keys.terms);
+    } else {
+        m_insert->bind(2, name);
+        m_insert->bind(3, keys.initials);
+        m_insert->bind(4, keys.full);
+    }
     m_insert->step();
     m_insert->reset();
 }

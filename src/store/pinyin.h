@@ -32,21 +32,29 @@ struct NameKeys {
     QString initials; // combinations separated by "|": "gzt"
     QString full;     // every combination's suffix at each character start, each after "|":
                       // "|guizhitang|zhitang|tang"
+    // The same suffixes of the initials and of the full readings as words for a full-text index, so that a
+    // prefix query finds what starts at any character: "gzt zt t guizhitang zhitang tang".
+    QString terms;
 };
 NameKeys nameKeys(const QString& name, const Readings& readings);
 
 // True when the typed name holds letters and blanks only (at least one letter): then it is read as pinyin.
 bool isPinyinInput(const QString& typed);
-// The condition on a record's rowid that finds `typed` (letters, blanks ignored, any case) by its keys.
+// The condition on a record's rowid that finds `typed` (letters, blanks ignored, any case) by its keys: in
+// the personal database through table [拼音], in the library through the full-text table [拼音索引].
 QString nameCondition(const QString& typed);
+QString libraryNameCondition(const QString& typed);
 
-// Creates table [拼音] (when missing) and table [读音] in a library being built.
+// Creates table [拼音] (when missing) in the personal database, the full-text table [拼音索引] in a library
+// being built, and the library's table [读音].
 void createKeyTable(Connection& connection);
+void createLibraryKeyIndex(Connection& connection);
 void writeReadings(Connection& connection, const Readings& readings);
-// Writes the keys of records, one statement for all.
+// Writes the keys of records, one statement for all: into [拼音], or into the library's [拼音索引].
 class KeyWriter {
 public:
-    KeyWriter(Connection& connection, const Readings& readings);
+    enum Target { PersonalTable, LibraryIndex };
+    KeyWriter(Connection& connection, const Readings& readings, Target target = PersonalTable);
     ~KeyWriter();
     KeyWriter(const KeyWriter&) = delete;
     KeyWriter& operator=(const KeyWriter&) = delete;
@@ -55,6 +63,7 @@ public:
 private:
     std::unique_ptr<Statement> m_insert;
     const Readings& m_readings;
+    Target m_target;
 };
 
 // The readings the library stores for the characters of `names`.

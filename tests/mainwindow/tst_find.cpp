@@ -65,9 +65,13 @@ private slots:
             QVERIFY2(names(h.lines()).contains(QStringLiteral("桂枝汤")), typed);
             QVERIFY2(!names(h.lines()).contains(QStringLiteral("麻黄汤")), typed);
         }
-        // The designed name pattern stays in the query; the keys are one more way to match.
-        QVERIFY(w.currentQuery().startsWith(
-            QStringLiteral("select * from[中药方剂] where ([方名] like '%GuiZhi%' or rowid in")));
+        // The keys take the place of the name pattern; the rest of the query is as designed.
+        QVERIFY2(w.currentQuery().startsWith(QStringLiteral("select * from[中药方剂] where rowid in (select")),
+                 qPrintable(w.currentQuery()));
+        QVERIFY(w.currentQuery().endsWith(QStringLiteral("'guizhi*') and [出处] like '%%' and [主治] like "
+                                                         "'%%'and [主治] like '%%'and [主治] like '%%'and [主治] "
+                                                         "like '%%' and [主治] like '%%'and [类别] = '中药经方' "
+                                                         "order by [方名]")));
         search(h, "Text1", QStringLiteral("mht"));
         QVERIFY(names(h.lines()).contains(QStringLiteral("麻黄汤")));
         QVERIFY(h.messenger().shown().isEmpty());

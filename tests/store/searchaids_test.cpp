@@ -24,16 +24,6 @@ char32_t code(const QString& character) {
     return character.toUcs4().front();
 }
 
-QStringList keyRow(FixtureDatabases& db, bool personal, qint64 rowid) {
-    Connection& connection = db.store().connections().connection(personal ? db.store().personalConnection()
-                                                                          : db.store().libraryConnection());
-    Statement read(connection, QStringLiteral("SELECT [方名],[首字母],[全拼] FROM [拼音] WHERE [行] = ?"));
-    read.bind(1, rowid);
-    if (!read.step())
-        return {};
-    return {read.value(0).toString(), read.value(1).toString(), read.value(2).toString()};
-}
-
 QList<qint64> matching(FixtureDatabases& db, bool personal, const QString& condition) {
     Connection& connection = db.store().connections().connection(personal ? db.store().personalConnection()
                                                                           : db.store().libraryConnection());
@@ -106,6 +96,8 @@ private slots:
         const pinyin::NameKeys keys = pinyin::nameKeys(QStringLiteral("桂枝汤（一）"), readings);
         QCOMPARE(keys.initials, QStringLiteral("gzt|gzs"));
         QCOMPARE(keys.full, QStringLiteral("|guizhitang|zhitang|tang|guizhishang|zhishang|shang"));
+        QCOMPARE(keys.terms,
+                 QStringLiteral("gzt zt t gzs zs s guizhitang zhitang tang guizhishang zhishang shang"));
         // A Latin letter stands for itself; characters without a reading are left out.
         QCOMPARE(pinyin::nameKeys(QStringLiteral("A桂?"), readings).initials, QStringLiteral("ag"));
         QCOMPARE(pinyin::nameKeys(QStringLiteral("？"), readings).full, QString());
@@ -132,18 +124,25 @@ private slots:
         FixtureDatabases db;
         const qint64 guizhi = libraryRow(db, QStringLiteral("桂枝汤"));
         QVERIFY(guizhi > 0);
-        QCOMPARE(keyRow(db, false, guizhi).value(0), QStringLiteral("桂枝汤"));
+        auto found = [&](const QString& typed) {
+            return matching(db, false, pinyin::libraryNameCondition(typed));
+        };
         for (const char* typed : {"gzt", "GZT", "guizhitang", "gui zhi tang", "guizh", "zhitang", "zt"})
-            QVERIFY2(matching(db, false, pinyin::nameCondition(QString::fromLatin1(typed))).contains(guizhi),
-                     typed);
+            QVERIFY2(found(QString::fromLatin1(typed)).contains(guizhi), typed);
         // A syllable is matched from its start only: "uizhi" is inside guizhitang but starts no syllable.
-        QVERIFY(!matching(db, false, pinyin::nameCondition(QStringLiteral("uizhi"))).contains(guizhi));
-        QVERIFY(!matching(db, false, pinyin::nameCondition(QStringLiteral("mht"))).contains(guizhi));
-        QVERIFY(matching(db, false, pinyin::nameCondition(QStringLiteral("mht")))
-                    .contains(libraryRow(db, QStringLiteral("麻黄汤"))));
+        QVERIFY(!found(QStringLiteral("uizhi")).contains(guizhi));
+        QVERIFY(!found(QStringLiteral("mht")).contains(guizhi));
+        QVERIFY(found(QStringLiteral("mht")).contains(libraryRow(db, QStringLiteral("麻黄汤"))));
         // 小柴胡汤: the field's reading of 柴胡.
-        QVERIFY(matching(db, false, pinyin::nameCondition(QStringLiteral("xiaochaihu")))
-                    .contains(libraryRow(db, QStringLiteral("小柴胡汤"))));
+        QVERIFY(found(QStringLiteral("xiaochaihu")).contains(libraryRow(db, QStringLiteral("小柴胡汤"))));
+        // The library and the personal database agree on what a name matches.
+        db.store().connections().connection(db.store().libraryConnection());
+        savePersonalPrescription(db.store(), QString(), QStringLiteral("小柴胡汤"), QStringLiteral("和解剂"),
+                                 QStringLiteral("测试"), QDateTime(QDate(2026, 12, 8), QTime(4, 35, 0)));
+        for (const char* typed : {"xch", "chaihu", "hut", "xiaochaihutang", "x"})
+            QCOMPARE(matching(db, true, pinyin::nameCondition(QString::fromLatin1(typed))).size(), 1);
+        for (const char* typed : {"aihu", "xcht x", "tangx"})
+            QVERIFY(matching(db, true, pinyin::nameCondition(QString::fromLatin1(typed))).isEmpty());
     }
 
     void personalKeysFollowSavesRenamesAndDeletes() {

@@ -78,8 +78,8 @@ void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>&
         // every formula in a full-text index.
         const store::pinyin::Readings& readings = defaultReadings();
         store::pinyin::writeReadings(connection, readings);
-        store::pinyin::createKeyTable(connection);
-        store::pinyin::KeyWriter keys(connection, readings);
+        store::pinyin::createLibraryKeyIndex(connection);
+        store::pinyin::KeyWriter keys(connection, readings, store::pinyin::KeyWriter::LibraryIndex);
         store::ingredients::createIndex(connection);
         store::Statement index(connection,
                                QStringLiteral("INSERT INTO [组成索引] (docid, [组成]) VALUES (?,?)"));
@@ -107,6 +107,7 @@ void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>&
             }
         }
         connection.exec(QStringLiteral("INSERT INTO [组成索引]([组成索引]) VALUES ('optimize')"));
+        connection.exec(QStringLiteral("INSERT INTO [拼音索引]([拼音索引]) VALUES ('optimize')"));
         // Statistics of the finished tables let the planner see how small the textbook index is.
         connection.exec(QStringLiteral("ANALYZE"));
     });
