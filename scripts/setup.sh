@@ -9,6 +9,7 @@ packages=(
     opencc libopencc-dev
     fonts-wqy-microhei
     unicode-data bzip2
+    sqlcipher
 )
 
 missing=()
