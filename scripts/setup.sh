@@ -8,6 +8,7 @@ packages=(
     libsqlcipher-dev libicu-dev
     opencc libopencc-dev unicode-data bzip2
     fonts-wqy-microhei fonts-hanazono
+    sqlcipher
 )
 
 missing=()

@@ -1,18 +1,19 @@
-// The record behind a line of the result list, found by running the current query again and stepping to the
-// line's position, shown in the detail view.
+// The record behind a line of the result list, read by the rowid the line keeps, shown in the detail view.
 #include "detailview.h"
 
 #include "errortext.h"
 #include "mainwindow.h"
+#include "resultmodel.h"
 #include "store/codec.h"
 #include "store/recordset.h"
 #include "store/store.h"
 #include "store/storeerror.h"
 
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 
 namespace corvessa::mainwindow {
@@ -72,28 +73,28 @@ QString text(const QVariant& value) {
 } // namespace
 
 void MainWindow::showSelectedRecord() {
-    const QList<QListWidgetItem*> selected = m_ui.list1->selectedItems();
+    const QModelIndexList selected = m_ui.list1->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return; // the list was cleared or refilled; nothing is selected
     ReportScope scope(*this);
-    m_state.selectedRow = m_ui.list1->row(selected.first());
-    const QString line = selected.first()->text();
+    m_state.selectedRow = selected.first().row();
+    const QString line = m_ui.results->line(m_state.selectedRow);
+    const qint64 rowid = m_ui.results->rowId(m_state.selectedRow);
     const int tab = m_state.currentTab;
     const bool personalDatabase = tab == kModeFavourites || tab == kModePersonal;
 
-    // Lines hold display text only, so the record is found by position in the same query run once more.
+    // Each line knows its record's rowid: the record is read alone, whatever ran since the list was filled.
     store::Recordset& records = m_store.recordset();
     ReadRecord record;
     bool reached = false;
     try {
         records.setLockType(store::adLockOptimistic);
         records.setCursorLocation(store::adUseClient);
-        records.open(m_state.currentQuery,
+        records.open(QStringLiteral("select * from[中药方剂] where rowid = %1").arg(rowid),
                      personalDatabase ? m_store.personalConnection() : m_store.libraryConnection());
         records.requery();
-        // When the stored data changed since the list was filled the row may be gone: show nothing then.
-        if (m_state.selectedRow < records.recordCount()) {
-            records.move(m_state.selectedRow);
+        // When the record was deleted since the list was filled, show nothing.
+        if (records.recordCount() > 0) {
             record.fields = {records.field(QStringLiteral("方名")), records.field(QStringLiteral("出处")),
                              records.field(QStringLiteral("主治")), records.field(QStringLiteral("内容"))};
             record.content = text(record.fields.storedContent);

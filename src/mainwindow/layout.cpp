@@ -1,11 +1,13 @@
 #include "layout.h"
 
 #include "pictures.h"
+#include "resultmodel.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -97,8 +99,9 @@ QComboBox* makeGroupBox(QWidget* parent, const QString& name, const QRect& geome
     return box;
 }
 
-QListWidget* makeList(QWidget* parent, const QString& name, const QRect& geometry) {
-    auto* list = make<QListWidget>(parent, name, geometry);
+template <class List = QListWidget>
+List* makeList(QWidget* parent, const QString& name, const QRect& geometry) {
+    auto* list = make<List>(parent, name, geometry);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setUniformItemSizes(true); // a full listing has tens of thousands of lines
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -205,7 +208,11 @@ void buildSearchColumn(Form1Controls& c) {
     c.label7 =
         makeLabel(body, QStringLiteral("Label7"), twipsRect(120, 2280, 480, 315), QStringLiteral("主治"));
     c.text4 = makeInput(body, QStringLiteral("Text4"), twipsRect(720, 2220, 3795, 435));
-    for (QLabel* caption : {c.label5, c.label6, c.label14, c.label7})
+    // One row below the "查   询" button, where the result list began; the list starts a row lower.
+    c.label17 =
+        makeLabel(body, QStringLiteral("Label17"), twipsRect(120, 3360, 480, 315), QStringLiteral("组成"));
+    c.text7 = makeInput(body, QStringLiteral("Text7"), twipsRect(720, 3300, 3795, 435));
+    for (QLabel* caption : {c.label5, c.label6, c.label14, c.label7, c.label17})
         caption->setFont(inputFont());
     c.label8 = makeLabel(body, QStringLiteral("Label8"), twipsRect(120, 2880, 2880, 180),
                          QStringLiteral("多个症状用逗号隔开，如腹痛，呕吐"));
@@ -216,8 +223,10 @@ void buildSearchColumn(Form1Controls& c) {
     makeActionButton(c, kActionSearch, body, twipsRect(3180, 2760, 1335, 435), twipsRect(360, 120, 630, 180),
                      QStringLiteral("查   询"));
     // Created after the "查   询" button, so that the result list lies above it where the two overlap.
-    c.list1 = makeList(body, QStringLiteral("List1"), twipsRect(60, 3300, 4455, 5760));
+    c.list1 = makeList<QListView>(body, QStringLiteral("List1"), twipsRect(60, 3780, 4455, 5280));
     c.list1->setFont(listFont());
+    c.results = new ResultModel(c.list1);
+    c.list1->setModel(c.results);
 }
 
 void buildDetailAndPanels(Form1Controls& c) {
@@ -309,7 +318,7 @@ QColor textColour(const QLabel* label) {
     return label->palette().color(QPalette::WindowText);
 }
 
-void setListItemHeight(QListWidget* list, int pixels) {
+void setListItemHeight(QAbstractItemView* list, int pixels) {
     auto* old = list->itemDelegate();
     list->setItemDelegate(new FixedHeightDelegate(pixels, list));
     if (old && old->parent() == list)

@@ -8,7 +8,9 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QAbstractItemView;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
@@ -16,6 +18,8 @@ class QTimer;
 class QWidget;
 
 namespace corvessa::mainwindow {
+
+class ResultModel;
 
 // Positions are designed in twips; at 96 dots per inch fifteen of them make one device-independent pixel.
 constexpr int kTwipsPerPixel = 15;
@@ -86,12 +90,16 @@ struct Form1Controls {
     QLabel* label7 = nullptr; // "主治"
     QLineEdit* text4 = nullptr;
     QLabel* label8 = nullptr; // keyword hint
+    // The ingredient search under 主治: names after the last ones the window uses (Label17, Text7).
+    QLabel* label17 = nullptr; // "组成"
+    QLineEdit* text7 = nullptr;
 
     std::array<QFrame*, kActionCount> picture5{}; // action buttons
     std::array<QLabel*, kActionCount> label3{};   // their captions
     std::array<QLabel*, kActionCount> label9{};   // their hit areas
 
-    QListWidget* list1 = nullptr;    // result list
+    QListView* list1 = nullptr;      // result list, over `results`
+    ResultModel* results = nullptr;  // its lines
     QListWidget* list2 = nullptr;    // source picker
     QPlainTextEdit* text2 = nullptr; // detail view
     QLabel* label16 = nullptr;       // search hint
@@ -117,7 +125,7 @@ struct Form1Controls {
 Form1Controls buildForm1(QWidget* form);
 
 // Sets the height of every line of a list box and lets it repaint.
-void setListItemHeight(QListWidget* list, int pixels);
+void setListItemHeight(QAbstractItemView* list, int pixels);
 
 void setBackground(QWidget* widget, const QColor& colour);
 QColor background(const QWidget* widget);

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -87,7 +88,7 @@ void MainWindow::setSelectedRecordKey(const QString& key) {
 void MainWindow::installInputFilters() {
     // Search inputs, the source picker and the areas whose click hides it.
     for (QObject* watched : std::initializer_list<QObject*>{
-             m_ui.text1, m_ui.text3, m_ui.text4, m_ui.list1, m_ui.list2, m_ui.list2->viewport(),
+             m_ui.text1, m_ui.text3, m_ui.text4, m_ui.text7, m_ui.list1, m_ui.list2, m_ui.list2->viewport(),
              m_ui.text2->viewport(), m_ui.picture1, m_ui.picture3})
         watched->installEventFilter(this);
     // Tabs, the close image and the two links.

@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 
 #include "messenger.h"
+#include "search.h"
 #include "store/records.h"
 #include "store/storeerror.h"
 
@@ -14,20 +15,8 @@
 
 namespace corvessa::mainwindow {
 
-namespace {
-
 // Only the ordinary blank counts here, as in the search fields.
-QString trimBlanks(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-} // namespace
+using search::trimBlanks;
 
 void MainWindow::savePersonalRecord() {
     const QString name = trimBlanks(m_ui.text5->text());

@@ -5,20 +5,30 @@
 #include "inputguard.h"
 #include "mainwindow.h"
 #include "messenger.h"
-#include "store/recordset.h"
+#include "resultmodel.h"
+#include "store/codec.h"
+#include "store/ingredients.h"
+#include "store/listing.h"
+#include "store/pinyin.h"
+#include "store/schema.h"
+#include "store/sqlite.h"
 #include "store/store.h"
 #include "store/storeerror.h"
+#include "store/textnorm.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <memory>
 
 namespace corvessa::mainwindow {
 
@@ -27,8 +37,8 @@ namespace search {
 namespace {
 
 const QString kLike = QStringLiteral("%'and [主治] like '%");
-const QString kClassicTail = QStringLiteral("%'and [类别] = '中药经方' order by [方名]");
-const QString kFavouriteTail = QStringLiteral("%'and [类别] = '我的收藏' order by [方名]");
+const QString kClassicTail = QStringLiteral("%'and [类别] = '中药经方'");
+const QString kFavouriteTail = QStringLiteral("%'and [类别] = '我的收藏'");
 
 } // namespace
 
@@ -61,27 +71,69 @@ KeywordSlots cutKeywords(const QString& indications) {
     return keywords;
 }
 
-QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords) {
+namespace {
+
+// The name pattern; for a name typed in letters, the pinyin keys instead (which also hold a name's Latin
+// letters), so that the few matching rows are read directly rather than every row tested against both.
+QString namePart(const QString& name, const QString& nameCondition) {
+    if (!nameCondition.isEmpty())
+        return nameCondition;
+    return QStringLiteral("[方名] like '%") + quoted(name) + QStringLiteral("%'");
+}
+
+QString extraCondition(const QString& condition) {
+    return condition.isEmpty() ? QString() : QStringLiteral(" and ") + condition;
+}
+
+const QString kSelect = QStringLiteral("select * from[中药方剂] where ");
+const QString kOrder = QStringLiteral(" order by [方名]");
+
+} // namespace
+
+QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords,
+                     const Extras& extras) {
     // The pieces are spaced unevenly (a blank after some closing quotes, none after others); they stay so.
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + quoted(name) +
-           QStringLiteral("%' and [出处] like '%") + quoted(source) +
-           QStringLiteral("%' and [主治] like '%") + quoted(keywords[0]) + kLike + quoted(keywords[1]) +
-           kLike + quoted(keywords[2]) + kLike + quoted(keywords[3]) +
+    return kSelect + namePart(name, extras.nameCondition) + QStringLiteral(" and [出处] like '%") +
+           quoted(source) + QStringLiteral("%' and [主治] like '%") + quoted(keywords[0]) + kLike +
+           quoted(keywords[1]) + kLike + quoted(keywords[2]) + kLike + quoted(keywords[3]) +
            QStringLiteral("%' and [主治] like '%") + quoted(keywords[4]) +
-           (tab == kModeFavourites ? kFavouriteTail : kClassicTail);
+           (tab == kModeFavourites ? kFavouriteTail : kClassicTail) +
+           extraCondition(extras.compositionCondition) + kOrder;
 }
 
-QString herbalQuery(const QString& name) {
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + quoted(name) +
-           QStringLiteral("%' and [类别] = '中药功效' order by [方名]");
+QString herbalQuery(const QString& name, const Extras& extras) {
+    return kSelect + namePart(name, extras.nameCondition) + QStringLiteral(" and [类别] = '中药功效'") +
+           extraCondition(extras.compositionCondition) + kOrder;
 }
 
-QString personalQuery(const QString& name, const QString& group) {
+QString personalQuery(const QString& name, const QString& group, const Extras& extras) {
     QString pattern = group;
     pattern.remove(QStringLiteral("全部")); // "all groups" is the empty pattern
-    return QStringLiteral("select * from[中药方剂] where [方名] like '%") + quoted(name) +
-           QStringLiteral("%' and [分组] like '%") + quoted(pattern) +
-           QStringLiteral("%' and [类别] = '个人验方' order by [方名]");
+    return kSelect + namePart(name, extras.nameCondition) + QStringLiteral(" and [分组] like '%") +
+           quoted(pattern) + QStringLiteral("%' and [类别] = '个人验方'") +
+           extraCondition(extras.compositionCondition) + kOrder;
+}
+
+QStringList herbsOf(const QString& composition) {
+    const KeywordSlots cut = cutKeywords(composition);
+    return store::ingredients::searchable(QStringList(cut.begin(), cut.end()));
+}
+
+QString normalized(const QString& typed) {
+    // One normaliser for the whole run: opening OpenCC's tables is slow. Without them typed text is used as
+    // it stands.
+    static const std::unique_ptr<store::TextNormalizer> normalizer =
+        []() -> std::unique_ptr<store::TextNormalizer> {
+        try {
+            return std::make_unique<store::TextNormalizer>();
+        } catch (const std::exception& error) {
+            qWarning("text normaliser unavailable: %s", error.what());
+            return nullptr;
+        }
+    }();
+    if (!normalizer || typed.isEmpty())
+        return typed;
+    return (*normalizer)(typed);
 }
 
 int numberWidth(int total) {
@@ -134,7 +186,8 @@ void MainWindow::connectSearchTriggers() {
     connect(m_ui.text6, &QComboBox::editTextChanged, this, &MainWindow::onText6Changed);
     // Picking the group that already stands in the box changes no text but still lists that group.
     connect(m_ui.text6, &QComboBox::activated, this, &MainWindow::onText6Changed);
-    connect(m_ui.list1, &QListWidget::itemSelectionChanged, this, &MainWindow::showSelectedRecord);
+    connect(m_ui.list1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MainWindow::showSelectedRecord);
 
     connect(m_ui.command1, &QPushButton::clicked, this, &MainWindow::librarySearch);
     connect(m_ui.command2, &QPushButton::clicked, this, &MainWindow::herbalSearch);
@@ -143,33 +196,82 @@ void MainWindow::connectSearchTriggers() {
     connect(m_ui.command5, &QPushButton::clicked, this, &MainWindow::textbookList);
 }
 
+namespace {
+
+// The favourites whose composition holds every herb, composed from their texts now: they are few and have no
+// index.
+QString favouritesWith(store::Store& store, const QStringList& herbs) {
+    store::Connection& personal = store.connections().connection(store.personalConnection());
+    store::Statement read(personal, QStringLiteral("SELECT rowid, [内容] FROM [中药方剂] WHERE [类别] = '") +
+                                        store::kCategoryFavourite + QStringLiteral("'"));
+    QStringList rowids;
+    while (read.step()) {
+        const QString content = store::unscramble(read.value(1).toString());
+        if (store::ingredients::containsAll(store::ingredients::compositionOf(content), herbs))
+            rowids << QString::number(read.int64(0));
+    }
+    return QStringLiteral("rowid in (") + rowids.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+// The additions to a search on `tab`: the pinyin keys when the name is typed in letters, and the herbs of
+// 组成 (on the library and favourites tabs). Throws StoreError.
+Extras extrasFor(store::Store& store, int tab, const QString& name, const QString& composition) {
+    Extras extras;
+    const bool personalDatabase = tab == kModeFavourites || tab == kModePersonal;
+    if (store::pinyin::isPinyinInput(name)) {
+        if (personalDatabase)
+            store::pinyin::refreshPersonalKeys(store);
+        extras.nameCondition =
+            personalDatabase ? store::pinyin::nameCondition(name) : store::pinyin::libraryNameCondition(name);
+    }
+    const QStringList herbs = herbsOf(composition);
+    if (!herbs.isEmpty() && tab == kModeLibrary)
+        extras.compositionCondition = store::ingredients::indexCondition(herbs);
+    else if (!herbs.isEmpty() && tab == kModeFavourites)
+        extras.compositionCondition = favouritesWith(store, herbs);
+    return extras;
+}
+
+} // namespace
+
 void MainWindow::librarySearch() {
     ReportScope scope(*this);
     setSelectedRecordKey(QString());
     if (m_state.currentTab == kModeLibrary && trimBlanks(m_ui.text1->text()).isEmpty() &&
-        trimBlanks(m_ui.text3->text()).isEmpty() && trimBlanks(m_ui.text4->text()).isEmpty()) {
+        trimBlanks(m_ui.text3->text()).isEmpty() && trimBlanks(m_ui.text4->text()).isEmpty() &&
+        trimBlanks(m_ui.text7->text()).isEmpty()) {
         m_messenger.information(this, kEmptyInputMessage);
         return;
     }
     if (m_state.currentTab == kModePersonal || m_state.currentTab == kModeHerbs) {
-        m_ui.list1->clear();
+        m_ui.results->clear();
         if (m_state.currentTab == kModePersonal)
             personalSearch();
         else
             herbalSearch();
         return;
     }
-    const auto name = guardSearchInput(m_ui.text1->text());
-    const auto source = guardSearchInput(m_ui.text3->text());
-    const auto indications = guardSearchInput(m_ui.text4->text());
-    if (!name || !source || !indications) {
+    const auto typedName = guardSearchInput(m_ui.text1->text());
+    const auto typedSource = guardSearchInput(m_ui.text3->text());
+    const auto typedIndications = guardSearchInput(m_ui.text4->text());
+    const auto typedIngredients = guardSearchInput(m_ui.text7->text());
+    if (!typedName || !typedSource || !typedIndications || !typedIngredients) {
         m_messenger.information(this, kSearchInputTooLong);
         return;
     }
-    const KeywordSlots keywords = cutKeywords(*indications);
-    m_ui.list1->clear();
-    const bool favourites = m_state.currentTab == kModeFavourites;
-    runListing(libraryQuery(m_state.currentTab, *name, *source, keywords),
+    const KeywordSlots keywords = cutKeywords(normalized(*typedIndications));
+    m_ui.results->clear();
+    const int tab = m_state.currentTab;
+    const bool favourites = tab == kModeFavourites;
+    const QString name = normalized(*typedName);
+    Extras extras;
+    try {
+        extras = extrasFor(m_store, tab, name, normalized(*typedIngredients));
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("查询失败：") + userMessage(error));
+        return;
+    }
+    runListing(libraryQuery(tab, name, normalized(*typedSource), keywords, extras),
                favourites ? m_store.personalConnection() : m_store.libraryConnection(), true);
 }
 
@@ -177,62 +279,61 @@ void MainWindow::textbookList() {
     ReportScope scope(*this);
     setSelectedRecordKey(QString());
     m_ui.label16->setText(kSearchHintText);
-    m_ui.list1->clear();
+    m_ui.results->clear();
     runListing(kTextbookQuery, m_store.libraryConnection(), true);
 }
 
 void MainWindow::herbalSearch() {
     ReportScope scope(*this);
-    const auto name = guardSearchInput(m_ui.text1->text());
-    if (!name) {
+    const auto typedName = guardSearchInput(m_ui.text1->text());
+    if (!typedName) {
         reportFailure(kSearchInputTooLong);
         return;
     }
-    m_ui.list1->clear();
-    runListing(herbalQuery(*name), m_store.libraryConnection(), false);
+    m_ui.results->clear();
+    const QString name = normalized(*typedName);
+    Extras extras;
+    try {
+        extras = extrasFor(m_store, kModeHerbs, name, QString());
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("查询失败：") + userMessage(error));
+        return;
+    }
+    runListing(herbalQuery(name, extras), m_store.libraryConnection(), false);
 }
 
 void MainWindow::personalSearch() {
     ReportScope scope(*this);
-    const auto name = guardSearchInput(m_ui.text1->text());
+    const auto typedName = guardSearchInput(m_ui.text1->text());
     const auto group = guardSearchInput(m_ui.text6->currentText());
-    if (!name || !group) {
+    if (!typedName || !group) {
         reportFailure(kSearchInputTooLong);
         return;
     }
-    m_ui.list1->clear();
-    runListing(personalQuery(*name, *group), m_store.personalConnection(), false);
+    m_ui.results->clear();
+    const QString name = normalized(*typedName);
+    Extras extras;
+    try {
+        extras = extrasFor(m_store, kModePersonal, name, QString());
+    } catch (const store::StoreError& error) {
+        reportFailure(QStringLiteral("查询失败：") + userMessage(error));
+        return;
+    }
+    runListing(personalQuery(name, *group, extras), m_store.personalConnection(), false);
 }
 
-// Stores the query as the current query, runs it and appends one numbered line per row. The row count is
-// known before the first line is written, because it fixes the width of the numbers. A failing query is
-// reported and the list keeps the lines read until then.
+// Stores the query as the current query and lists its rows: the row count, and so the width of the numbers,
+// is known before the list shows a line. Only rowid, 方名 and 出处 are read; the lines are made when shown. A
+// failing query is reported and leaves the list empty.
 void MainWindow::runListing(const QString& query, const QString& connection, bool withSource) {
     m_state.currentQuery = query;
-    store::Recordset& records = m_store.recordset();
-    QStringList lines;
+    store::Listing listing;
     try {
-        records.setLockType(store::adLockOptimistic);
-        records.setCursorLocation(store::adUseClient);
-        records.open(query, connection);
-        records.requery();
-        const int total = records.recordCount();
-        if (total > 0) {
-            const int width = numberWidth(total);
-            const QString name = QStringLiteral("方名");
-            const QString source = QStringLiteral("出处");
-            lines.reserve(total);
-            for (int position = 1; !records.eof(); ++position) {
-                lines.append(resultLine(position, width, records.field(name),
-                                        withSource ? records.field(source) : QVariant(), withSource));
-                records.moveNext();
-            }
-        }
+        listing = store::Listing::read(m_store.connections().connection(connection), query);
     } catch (const store::StoreError& error) {
         reportFailure(QStringLiteral("查询失败：") + userMessage(error));
     }
-    records.release();
-    m_ui.list1->addItems(lines);
+    m_ui.results->setListing(std::move(listing), withSource);
 }
 
 void MainWindow::onText1Changed() {
@@ -307,7 +408,8 @@ bool MainWindow::searchEventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-        if (enter && (watched == m_ui.text1 || watched == m_ui.text3 || watched == m_ui.text4)) {
+        if (enter && (watched == m_ui.text1 || watched == m_ui.text3 || watched == m_ui.text4 ||
+                      watched == m_ui.text7)) {
             librarySearch();
             return true; // no character, no beep
         }

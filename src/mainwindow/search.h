@@ -23,10 +23,25 @@ QString quoted(const QString& typed);
 // kept.
 KeywordSlots cutKeywords(const QString& indications);
 
+// What a search asks beyond its designed conditions; empty parts add nothing, and the query is then exactly
+// the designed one.
+struct Extras {
+    QString nameCondition;        // matches the name this way instead of by the pattern (pinyin keys)
+    QString compositionCondition; // the composition must also satisfy this
+};
+
 // The query of the library search on tab 0 (library) or tab 1 (favourites).
-QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords);
-QString herbalQuery(const QString& name);
-QString personalQuery(const QString& name, const QString& group);
+QString libraryQuery(int tab, const QString& name, const QString& source, const KeywordSlots& keywords,
+                     const Extras& extras = {});
+QString herbalQuery(const QString& name, const Extras& extras = {});
+QString personalQuery(const QString& name, const QString& group, const Extras& extras = {});
+
+// The herbs typed in 组成: cut like the 主治 keywords (up to five), letters and digits only, empty ones
+// dropped.
+QStringList herbsOf(const QString& composition);
+// Typed text in the form the library is stored in: traditional and variant characters become the simplified
+// ones.
+QString normalized(const QString& typed);
 
 // Digits of the line numbers for a list of `total` rows: 1 below 10, ..., 5 from 10,000 on.
 int numberWidth(int total);

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -58,13 +59,15 @@ void MainWindow::loadHandler() {
 
     m_state.currentTab = kModeLibrary;
 
-    m_ui.list1->setGeometry(m_ui.list1->x(), px(3300), m_ui.list1->width(), px(6060));
+    m_ui.list1->setGeometry(m_ui.list1->x(), px(3780), m_ui.list1->width(), px(5580));
     m_ui.text2->resize(m_ui.text2->width(), px(7335));
 
     m_ui.text3->show();
     m_ui.label6->show();
     m_ui.text4->show();
     m_ui.label7->show();
+    m_ui.text7->show();
+    m_ui.label17->show();
     m_ui.text6->hide();
     m_ui.label14->hide();
 

@@ -1,6 +1,7 @@
 // The tab strip that switches the window between its modes, and the window chrome: close image, blinking
 // advertisement line and the links to the pages that ship with the program.
 #include "mainwindow.h"
+#include "resultmodel.h"
 
 #include "store/connectionstring.h"
 #include "store/linkdecoder.h"
@@ -13,6 +14,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -36,8 +38,8 @@ struct Arrangement {
 };
 
 constexpr Arrangement kArrangements[kModeTabCount] = {
-    {3300, 6060, 7335, true, true, false, 0, false},   // 中药方剂
-    {3300, 6060, 7335, true, true, false, 1, false},   // 我的收藏
+    {3780, 5580, 7335, true, true, false, 0, false},   // 中药方剂 (list under the 组成 row)
+    {3780, 5580, 7335, true, true, false, 1, false},   // 我的收藏
     {2340, 7060, 7335, false, false, true, 2, true},   // 个人验方
     {1920, 7500, 7995, false, false, false, -1, false} // 中药饮片
 };
@@ -83,11 +85,12 @@ void MainWindow::selectTab(int tab) {
     if (mode) {
         attempt([&] { setCaptionSelected(tab, true); });
         attempt([&] { m_state.currentTab = tab; });
-        attempt([&] { m_ui.list1->clear(); });
+        attempt([&] { m_ui.results->clear(); });
         attempt([&] { m_ui.text2->clear(); });
         attempt([&] { m_ui.text1->clear(); });
         attempt([&] { m_ui.text3->clear(); });
         attempt([&] { m_ui.text4->clear(); });
+        attempt([&] { m_ui.text7->clear(); });
         attempt([&] { m_ui.text6->clearEditText(); });
         attempt([&] { setSelectedRecordKey(QString()); });
     }
@@ -129,6 +132,8 @@ void MainWindow::arrangeForMode(int mode) {
     m_ui.label6->setVisible(a.sourceRow);
     m_ui.text4->setVisible(a.indicationsRow);
     m_ui.label7->setVisible(a.indicationsRow);
+    m_ui.text7->setVisible(a.indicationsRow);
+    m_ui.label17->setVisible(a.indicationsRow);
     m_ui.text6->setVisible(a.groupRow);
     m_ui.label14->setVisible(a.groupRow);
     for (int i = 0; i < kPanelCount; ++i)

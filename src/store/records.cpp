@@ -2,6 +2,7 @@
 
 #include "codec.h"
 #include "log.h"
+#include "pinyin.h"
 #include "schema.h"
 #include "sqlite.h"
 #include "store.h"
@@ -61,6 +62,18 @@ private:
     bool m_open = true;
 };
 
+// A saved record's pinyin keys are made at once, from the readings of the library when it is open (it is
+// whenever the window is). Otherwise, or should that fail, the next pinyin search makes them.
+void refreshNameKeys(Store& store) {
+    if (!store.connections().isOpen(store.libraryConnection()))
+        return;
+    try {
+        pinyin::refreshPersonalKeys(store);
+    } catch (const StoreError& error) {
+        qCWarning(lcStore) << "pinyin keys after a save:" << error.detail();
+    }
+}
+
 QString keyOf(const QDateTime& time) {
     return time.toString(QStringLiteral("yyMMddHHmmss"));
 }
@@ -117,6 +130,7 @@ QString appendPersonalRecord(Store& store, const RecordFields& fields, const QSt
     rs.update();
     rs.close();
     transaction.commit();
+    refreshNameKeys(store);
     return key;
 }
 
@@ -156,6 +170,7 @@ QString savePersonalPrescription(Store& store, const QString& selectedKey, const
     rs.update(); // one statement: the record is written whole or not at all
     rs.close();
     transaction.commit();
+    refreshNameKeys(store);
     return key;
 }
 

@@ -1,6 +1,7 @@
 #include "recordset.h"
 
 #include "connectionstring.h"
+#include "listing.h"
 #include "sqlite.h"
 #include "storeerror.h"
 
@@ -113,9 +114,9 @@ void Recordset::run() {
                              m_result.table);
         if (m_result.columns.size() > 64)
             throw StoreError(QStringLiteral("数据库操作失败：表“%1”的字段太多。").arg(m_result.table));
-        select = std::make_unique<Statement>(*m_connection, QStringLiteral("select ") +
-                                                                projection.join(QLatin1Char(',')) +
-                                                                QLatin1Char(' ') + match.captured(1));
+        select = std::make_unique<Statement>(*m_connection,
+                                             QStringLiteral("select ") + projection.join(QLatin1Char(',')) +
+                                                 QLatin1Char(' ') + withoutEmptyPatterns(match.captured(1)));
         first = 1;
     } else {
         select = std::make_unique<Statement>(*m_connection, m_source);

@@ -33,8 +33,11 @@ QString prescriptionTable(bool personal) {
 
 void createCommon(Connection& connection, bool personal) {
     connection.exec(prescriptionTable(personal));
-    connection.exec(QStringLiteral("CREATE INDEX [方名] ON [中药方剂] ([方名] ASC)"));
-    connection.exec(QStringLiteral("CREATE INDEX [分类] ON [中药方剂] ([类别] ASC)"));
+    if (personal) {
+        // No search of the library uses these two; the personal database keeps the indexes it always had.
+        connection.exec(QStringLiteral("CREATE INDEX [方名] ON [中药方剂] ([方名] ASC)"));
+        connection.exec(QStringLiteral("CREATE INDEX [分类] ON [中药方剂] ([类别] ASC)"));
+    }
     // Every search names one category and orders by name, and reads every column but 内容. An index holding
     // exactly those columns, category first, answers a search without reading the table or sorting, which
     // keeps a listing of the whole category fast although every record's text is long.
@@ -58,6 +61,10 @@ QStringList defaultGroups() {
 
 void createLibrarySchema(Connection& connection) {
     createCommon(connection, false);
+    // The textbook list, shown at every start: a small index of just its rows, in name order, holding what
+    // the list shows, so that the start reads neither the table nor the large index.
+    connection.exec(QStringLiteral(
+        "CREATE INDEX [教科书] ON [中药方剂] ([类别], [方名], [出处], [分组]) WHERE [分组] = '1'"));
 }
 
 void createPersonalSchema(Connection& connection) {

@@ -36,6 +36,12 @@ TestMainWindow& Harness::open(const QStringList& catalogue) {
 
 QStringList Harness::lines(const QString& name) const {
     QStringList result;
+    if (name == QLatin1String("List1")) {
+        const QAbstractItemModel* model = resultList()->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            result << model->index(i, 0).data().toString();
+        return result;
+    }
     const QListWidget* widget = list(name);
     for (int i = 0; i < widget->count(); ++i)
         result << widget->item(i)->text();
@@ -43,7 +49,9 @@ QStringList Harness::lines(const QString& name) const {
 }
 
 void Harness::selectLine(int row) {
-    list()->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    QListView* view = resultList();
+    view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                            QItemSelectionModel::ClearAndSelect);
 }
 
 void Harness::clickTab(int tab, Qt::MouseButton button) {

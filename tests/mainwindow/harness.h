@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QUrl>
@@ -47,7 +48,10 @@ public:
 
     template <class T = QWidget> T* find(const QString& name) const { return m_window->findChild<T*>(name); }
     QLineEdit* edit(const QString& name) const { return find<QLineEdit>(name); }
-    QListWidget* list(const QString& name = QStringLiteral("List1")) const { return find<QListWidget>(name); }
+    QListWidget* list(const QString& name) const { return find<QListWidget>(name); }
+    // The result list, a view over the lines of the last search.
+    QListView* resultList() const { return find<QListView>(QStringLiteral("List1")); }
+    int lineCount() const { return resultList()->model()->rowCount(); }
     QComboBox* combo(const QString& name) const { return find<QComboBox>(name); }
     QLabel* label(const QString& name) const { return find<QLabel>(name); }
     QPlainTextEdit* detail() const { return find<QPlainTextEdit>(QStringLiteral("Text2")); }

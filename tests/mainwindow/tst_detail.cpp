@@ -220,7 +220,7 @@ private slots:
         h.addManyPersonal(40000, QStringLiteral("收藏方"), store::kCategoryFavourite);
         auto& w = h.open();
         h.clickTab(1);
-        QCOMPARE(h.list()->count(), 40000);
+        QCOMPARE(h.lineCount(), 40000);
         QCOMPARE(h.lines().last(), QStringLiteral("[40000]收藏方40000[测试出处]"));
         h.selectLine(39999);
         QCOMPARE(w.selectedRow(), 39999);

@@ -364,7 +364,7 @@ private slots:
         QVERIFY(!picker->isHidden());                   // shown empty
         QTest::keyClick(h.edit("Text3"), Qt::Key_Down); // nothing to pick: stays in the field
         QVERIFY(h.edit("Text3")->hasFocus());
-        h.list()->setFocus();
+        h.resultList()->setFocus();
         QTRY_VERIFY(picker->isHidden());
     }
 
@@ -450,7 +450,7 @@ private slots:
         QCOMPARE(h.messenger().shown().size(), 1);
         QCOMPARE(w.currentTab(), 3);
         QVERIFY(h.edit("Text1")->text().isEmpty());
-        QCOMPARE(h.list()->y(), 128);
+        QCOMPARE(h.resultList()->y(), 128);
         QVERIFY(h.edit("Text3")->isHidden());
         h.db().execLibrary(QStringLiteral("ALTER TABLE [旧表] RENAME TO [中药方剂]"));
         h.clickTab(0);

@@ -56,18 +56,18 @@ private slots:
         QTest::addColumn<int>("detailHeight");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("hidden");
-        QTest::newRow("中药方剂") << 0 << QRect(4, 220, 297, 404) << 489
-                                  << "Text3 Label6 Text4 Label7 Picture6_0 Label16"
+        QTest::newRow("中药方剂") << 0 << QRect(4, 252, 297, 372) << 489
+                                  << "Text3 Label6 Text4 Label7 Text7 Label17 Picture6_0 Label16"
                                   << "text6 Label14 Picture6_1 Picture6_2 Picture5_8";
-        QTest::newRow("我的收藏") << 1 << QRect(4, 220, 297, 404) << 489
-                                  << "Text3 Label6 Text4 Label7 Picture6_1"
+        QTest::newRow("我的收藏") << 1 << QRect(4, 252, 297, 372) << 489
+                                  << "Text3 Label6 Text4 Label7 Text7 Label17 Picture6_1"
                                   << "text6 Label14 Picture6_0 Picture6_2 Picture5_8 Label16";
         QTest::newRow("个人验方") << 2 << QRect(4, 156, 297, 471) << 489
                                   << "text6 Label14 Picture6_2 Picture5_8"
-                                  << "Text3 Label6 Text4 Label7 Picture6_0 Picture6_1 Label16";
+                                  << "Text3 Label6 Text4 Label7 Text7 Label17 Picture6_0 Picture6_1 Label16";
         QTest::newRow("中药饮片")
             << 3 << QRect(4, 128, 297, 500) << 533 << ""
-            << "Text3 Label6 Text4 Label7 text6 Label14 Picture6_0 Picture6_1 Picture6_2 "
+            << "Text3 Label6 Text4 Label7 Text7 Label17 text6 Label14 Picture6_0 Picture6_1 Picture6_2 "
                "Picture5_8 Label16";
     }
     void arrangement() {
@@ -81,7 +81,7 @@ private slots:
         h.clickTab(mode == 0 ? 3 : 0); // come from another mode
         h.clickTab(mode);
         QCOMPARE(w.currentTab(), mode);
-        QCOMPARE(h.list()->geometry(), list);
+        QCOMPARE(h.resultList()->geometry(), list);
         QCOMPARE(h.detail()->height(), detailHeight);
         for (const QString& name : shown.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             QVERIFY2(!h.find(name)->isHidden(), qPrintable(name));

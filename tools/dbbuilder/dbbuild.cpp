@@ -1,6 +1,9 @@
 #include "dbbuild.h"
 
+#include "readings.h"
 #include "store/codec.h"
+#include "store/ingredients.h"
+#include "store/pinyin.h"
 #include "store/schema.h"
 #include "store/sqlite.h"
 
@@ -72,9 +75,19 @@ void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>&
         store::Statement insert(
             connection, QStringLiteral("INSERT INTO [中药方剂] ([方名],[出处],[主治],[内容],[类别],[分组],"
                                        "[备用1],[备用2],[备用3]) VALUES (?,?,?,?,?,?,?,?,?)"));
+        // The search aids: the readings of every character, each name's pinyin keys, and the composition of
+        // every formula in a full-text index.
+        const store::pinyin::Readings& readings = defaultReadings();
+        store::pinyin::writeReadings(connection, readings);
+        store::pinyin::createLibraryKeyIndex(connection);
+        store::pinyin::KeyWriter keys(connection, readings, store::pinyin::KeyWriter::LibraryIndex);
+        store::ingredients::createIndex(connection);
+        store::Statement index(connection,
+                               QStringLiteral("INSERT INTO [组成索引] (docid, [组成]) VALUES (?,?)"));
         for (const LibraryRecord& r : records) {
             QVariant content = r.content;
-            if (!content.isNull() && r.category.toString() != store::kCategoryHerb)
+            const bool herb = r.category.toString() == store::kCategoryHerb;
+            if (!content.isNull() && !herb)
                 content = store::scramble(content.toString());
             const QVariant values[] = {r.name,  r.source, r.indications, content, r.category,
                                        r.group, r.spare1, r.spare2,      r.spare3};
@@ -82,7 +95,22 @@ void writeLibraryDatabase(const QString& path, const std::vector<LibraryRecord>&
                 insert.bind(i + 1, values[i]);
             insert.step();
             insert.reset();
+            const qint64 rowid = connection.lastInsertRowId();
+            if (!r.name.isNull())
+                keys.write(rowid, r.name);
+            const QString composition =
+                herb ? QString() : store::ingredients::compositionOf(r.content.toString());
+            if (!composition.isEmpty()) {
+                index.bind(1, rowid);
+                index.bind(2, store::ingredients::indexText(composition));
+                index.step();
+                index.reset();
+            }
         }
+        connection.exec(QStringLiteral("INSERT INTO [组成索引]([组成索引]) VALUES ('optimize')"));
+        connection.exec(QStringLiteral("INSERT INTO [拼音索引]([拼音索引]) VALUES ('optimize')"));
+        // Statistics of the finished tables let the planner see how small the textbook index is.
+        connection.exec(QStringLiteral("ANALYZE"));
     });
 }
 

@@ -17,9 +17,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QLineEdit>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QThread>
@@ -106,9 +106,10 @@ int main(int argc, char** argv) {
         static const char* const names[] = {"library", "favourites", "personal", "herbs"};
         for (int tab = 0; tab < 4; ++tab) {
             window.selectTab(tab);
-            QListWidget* list = window.controls().list1;
-            if (list->count() > 0)
-                list->setCurrentRow(0);
+            QListView* list = window.controls().list1;
+            const int lines = list->model()->rowCount();
+            if (lines > 0)
+                list->setCurrentIndex(list->model()->index(0, 0));
             QApplication::processEvents();
             const QString path = QDir(output).filePath(
                 QStringLiteral("mainwindow-%1-%2.png").arg(tab).arg(QLatin1String(names[tab])));
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
                 return 1;
             }
-            std::printf("%s: %d lines\n", qPrintable(path), int(list->count()));
+            std::printf("%s: %d lines\n", qPrintable(path), lines);
         }
 
         // A record whose text holds characters of the CJK extensions (䗪, Ext A), drawn by the fallback
@@ -124,8 +125,8 @@ int main(int argc, char** argv) {
         window.selectTab(0);
         window.controls().text1->setText(QStringLiteral("䵟𪑅"));
         window.librarySearch();
-        if (window.controls().list1->count() > 0)
-            window.controls().list1->setCurrentRow(0);
+        if (QListView* list = window.controls().list1; list->model()->rowCount() > 0)
+            list->setCurrentIndex(list->model()->index(0, 0));
         QApplication::processEvents();
         if (!save(window.grab(), QDir(output).filePath(QStringLiteral("rare-characters.png"))))
             return 1;
@@ -137,7 +138,7 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             QThread::msleep(10);
         }
-        window.controls().list1->setCurrentRow(1);
+        window.controls().list1->setCurrentIndex(window.controls().list1->model()->index(1, 0));
         window.controls().list1->setFocus(Qt::TabFocusReason);
         // A key, as the user presses it: the skin shows the focus band once the keyboard is in use.
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
