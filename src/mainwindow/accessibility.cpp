@@ -78,6 +78,8 @@ void nameForScreenReaders(const Form1Controls& ui) {
     name(ui.text1, QStringLiteral("名称"), QStringLiteral("方剂名称，按回车查询"));
     name(ui.text3, QStringLiteral("出处"), QStringLiteral("出处书名，按下箭头从书目中选择，按回车查询"));
     name(ui.text4, QStringLiteral("主治"), ui.label8->text());
+    name(ui.text7, QStringLiteral("组成"),
+         QStringLiteral("方剂组成中的药名，最多五味，用逗号、空格、顿号或句号分开，按回车查询"));
     name(ui.text6, QStringLiteral("分组"), QStringLiteral("按分组列出个人验方"));
     name(ui.list1, QStringLiteral("查询结果"), QStringLiteral("方剂列表，用方向键选择一条，内容显示在右侧"));
     name(ui.list2, QStringLiteral("出处书目"), QStringLiteral("按回车选用所选书名，按 Esc 关闭"));

@@ -118,6 +118,14 @@ QString TextNormalizer::variantsOnly(const QString& input, long long* variantsMa
                 ++*variantsMapped;
         }
     }
+    // 耆 alone also means old age, so it is no variant of 芪; in 黄耆 it is the herb's older writing, and a
+    // reader who types either must find both.
+    static const QString olderAstragalus = QStringLiteral("黄耆");
+    if (out.contains(olderAstragalus)) {
+        if (variantsMapped)
+            *variantsMapped += out.count(olderAstragalus);
+        out.replace(olderAstragalus, QStringLiteral("黄芪"));
+    }
     return out;
 }
 

@@ -51,8 +51,8 @@ private slots:
     void charactersWithoutAStandardFormAreKept_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("expected");
-        // 黄耆 is the old name of 黄芪, but 耆 is a character of its own (耆老): it stays.
-        QTest::newRow("耆") << QStringLiteral("黄耆　耆老") << QStringLiteral("黄耆　耆老");
+        // 黄耆 is the old name of 黄芪 and reads as it, but 耆 is a character of its own (耆老): it stays.
+        QTest::newRow("耆") << QStringLiteral("黃耆　耆老") << QStringLiteral("黄芪　耆老");
         // The conversion would give 㖞 and 𫈟, outside code page 936: the source characters stay.
         QTest::newRow("喎") << QStringLiteral("口喎") << QStringLiteral("口喎");
         QTest::newRow("蔯") << QStringLiteral("茵蔯") << QStringLiteral("茵蔯");

@@ -63,7 +63,7 @@ void wheel(QWidget* target, int delta, Qt::KeyboardModifiers modifiers) {
     QCoreApplication::sendEvent(target, &event);
 }
 
-int listLineHeight(QListWidget* list) {
+int listLineHeight(QAbstractItemView* list) {
     return list->sizeHintForRow(0);
 }
 
@@ -97,6 +97,7 @@ private slots:
         QCOMPARE(favourite->text(QAccessible::Name), QStringLiteral("收藏"));
         QVERIFY(favourite->text(QAccessible::Description).contains(QStringLiteral("Ctrl+D")));
         QCOMPARE(spokenName(h.find("Text4")), QStringLiteral("主治"));
+        QCOMPARE(spokenName(h.find("Text7")), QStringLiteral("组成"));
         QCOMPARE(spokenName(h.find("List1")), QStringLiteral("查询结果"));
         for (QAction* action : static_cast<QWidget&>(w).actions())
             QVERIFY2(isChinese(action->text()), qPrintable(action->objectName()));
@@ -106,7 +107,7 @@ private slots:
     void listLinesReadTheirText() {
         Harness h;
         h.open();
-        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(h.list());
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(h.resultList());
         QVERIFY(list);
         QStringList read;
         for (int i = 0; i < list->childCount(); ++i) {
@@ -157,7 +158,7 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         auto* detail = h.detail();
-        auto* list = h.list();
+        auto* list = h.resultList();
         const qreal detailPoints = detail->font().pointSizeF();
         const qreal listPoints = list->font().pointSizeF();
         QCOMPARE(listLineHeight(list), 22);
@@ -217,7 +218,7 @@ private slots:
             w.useViewSettings(settings.get());
             QCOMPARE(w.zoom().percent(), 150);
             QCOMPARE(h.detail()->font().pointSizeF(), designed * 1.5);
-            QCOMPARE(listLineHeight(h.list()), 33);
+            QCOMPARE(listLineHeight(h.resultList()), 33);
             w.zoom().reset();
         }
         {
@@ -238,9 +239,9 @@ private slots:
     void copyWholeRecord() {
         Harness h(Harness::fixturePath(QStringLiteral("library.jsonl")));
         auto& w = h.open();
-        QCOMPARE(h.list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QCOMPARE(h.resultList()->contextMenuPolicy(), Qt::ActionsContextMenu);
         QAction* copy = w.findChild<QAction*>(QStringLiteral("actionCopyRecord"));
-        QVERIFY(copy && h.list()->actions().contains(copy));
+        QVERIFY(copy && h.resultList()->actions().contains(copy));
         QCOMPARE(copy->text(), QStringLiteral("复制整条记录"));
 
         QGuiApplication::clipboard()->setText(QStringLiteral("之前"));

@@ -122,7 +122,7 @@ private slots:
         key(Qt::Key_Return);
         QCOMPARE(h.lines(), (QStringList{QStringLiteral("[1]测试腹痛方[测试方书]"),
                                          QStringLiteral("[2]测试腹痛呕吐方[测试方书]")}));
-        for (const char* next : {"Text3", "Text4", "Picture5_0", "List1"}) {
+        for (const char* next : {"Text3", "Text4", "Text7", "Picture5_0", "List1"}) {
             key(Qt::Key_Tab);
             QCOMPARE(focusedName(), QString::fromLatin1(next));
         }
@@ -191,13 +191,13 @@ private slots:
         Harness h;
         auto& w = openActive(h);
         const QStringList tabs{"Picture4_0", "Picture4_1", "Picture4_2", "Picture4_3", "Picture4_4"};
-        const QStringList library = tabs + QStringList{"Text1", "Text3", "Text4",      "Picture5_0",
+        const QStringList library = tabs + QStringList{"Text1", "Text3", "Text4", "Text7", "Picture5_0",
                                                        "List1", "Text2", "Picture5_1", "Picture5_2"};
         QCOMPARE(focusChain(h.find("Picture4_0")), library);
         // The source picker that focusing 出处 shows is gone once Tab leaves the field.
         QVERIFY(!h.find("List2")->isVisible());
         w.selectTab(1);
-        const QStringList favourites = tabs + QStringList{"Text1", "Text3", "Text4",      "Picture5_0",
+        const QStringList favourites = tabs + QStringList{"Text1", "Text3", "Text4", "Text7", "Picture5_0",
                                                           "List1", "Text2", "Picture5_3", "Picture5_4"};
         QCOMPARE(focusChain(h.find("Picture4_0")), favourites);
         w.selectTab(2);
@@ -270,7 +270,7 @@ private slots:
         auto& w = openActive(h);
         h.addPersonal(QStringLiteral("收藏甲"), store::kCategoryFavourite, QStringLiteral("260101000001"));
         h.addPersonal(QStringLiteral("验方乙"), store::kCategoryPersonal, QStringLiteral("260101000002"));
-        h.list()->setFocus();
+        h.resultList()->setFocus();
         w.actions.clear();
         // Library tab: no 删除, 保存, 添加 or 编辑分组 here.
         for (const auto& [keyCode, modifiers] :
@@ -283,7 +283,7 @@ private slots:
 
         // Favourites: Delete asks the designed question and deletes the favourite shown.
         key(Qt::Key_2, Qt::ControlModifier);
-        h.list()->setFocus();
+        h.resultList()->setFocus();
         key(Qt::Key_Down);
         QVERIFY(!h.detail()->toPlainText().isEmpty());
         h.messenger().setNextAnswer(true);
@@ -294,7 +294,7 @@ private slots:
 
         // Personal tab: Delete in a text field deletes a character, not the prescription.
         key(Qt::Key_3, Qt::ControlModifier);
-        h.list()->setFocus();
+        h.resultList()->setFocus();
         key(Qt::Key_Down);
         QCOMPARE(h.edit("Text5")->text(), QStringLiteral("验方乙"));
         h.edit("Text5")->setFocus();
@@ -304,7 +304,7 @@ private slots:
         QVERIFY(w.actions.isEmpty());
         QCOMPARE(h.edit("Text5")->text(), QStringLiteral("方乙"));
         h.messenger().setNextAnswer(false);
-        h.list()->setFocus();
+        h.resultList()->setFocus();
         key(Qt::Key_Delete);
         QCOMPARE(w.actions, QList<int>{mainwindow::kActionDeletePersonal});
         QCOMPARE(h.lines(), QStringList{QStringLiteral("[1]验方乙")}); // answered No
@@ -324,7 +324,7 @@ private slots:
     void f1AndEscape() {
         Harness h;
         auto& w = openActive(h);
-        h.list()->setFocus();
+        h.resultList()->setFocus();
         key(Qt::Key_F1);
         QCOMPARE(w.opened.size(), 1);
         QVERIFY(w.opened[0].toLocalFile().endsWith(QStringLiteral(".html")));
