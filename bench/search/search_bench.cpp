@@ -14,6 +14,7 @@
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "scriptedmessenger.h"
 #include "startup.h"
 #include "store/connectionstring.h"
 #include "store/linkdecoder.h"

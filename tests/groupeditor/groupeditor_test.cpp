@@ -3,6 +3,7 @@
 #include "fixture.h"
 #include "groupeditor/groupeditor.h"
 #include "mainwindow/messenger.h"
+#include "scriptedmessenger.h"
 #include "store/recordset.h"
 #include "store/schema.h"
 #include "store/sqlite.h"

@@ -7,6 +7,7 @@
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "scriptedmessenger.h"
 #include "startup.h"
 #include "store/recordset.h"
 #include "store/schema.h"
