@@ -41,22 +41,26 @@ bool answersWithoutWindow(int argc, const char* const* argv) {
 
 CommandLineAnswer readCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral("离线查阅中药方剂与中药功效。"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
     CommandLineAnswer answer;
-    if (!parser.parse(arguments)) {
-        answer.exitStatus = 1;
-        answer.error = parser.errorText() + QLatin1Char('\n') + parser.helpText();
-        return answer;
-    }
+    // Help and version are answered even beside arguments the parser does not know: before QApplication has
+    // taken out its own options (-platform offscreen and the like), those are still here.
+    const bool parsed = parser.parse(arguments);
     if (parser.isSet(help)) {
         answer.output = parser.helpText();
         return answer;
     }
     if (parser.isSet(version)) {
         answer.output = QStringLiteral("Corvessa ") + QString::fromLatin1(kVersion);
+        return answer;
+    }
+    if (!parsed) {
+        answer.exitStatus = 1;
+        answer.error = parser.errorText() + QLatin1Char('\n') + parser.helpText();
         return answer;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -51,12 +51,21 @@ private slots:
         }
     }
 
+    void qtsOwnOptionsDoNotHideTheVersion() {
+        const CommandLineAnswer answer =
+            readCommandLine({kProgram, QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                             QStringLiteral("--version")});
+        QVERIFY(!answer.startProgram);
+        QCOMPARE(answer.exitStatus, 0);
+        QVERIFY(answer.output.startsWith(QStringLiteral("Corvessa ")));
+    }
+
     void unknownOptionIsRefused() {
         const CommandLineAnswer answer = readCommandLine({kProgram, QStringLiteral("--bogus")});
         QVERIFY(!answer.startProgram);
         QVERIFY(answer.exitStatus != 0);
         QVERIFY(answer.output.isEmpty());
-        QVERIFY(answer.error.contains(QStringLiteral("bogus")));
+        QVERIFY2(answer.error.contains(QStringLiteral("bogus")), qPrintable(answer.error));
     }
 
     void positionalArgumentIsRefused() {
