@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing. Safe to run again.
+# Installs the Debian packages the build, the tests and the package need, when any is missing. Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,8 @@ packages=(
     opencc libopencc-dev unicode-data bzip2
     fonts-wqy-microhei fonts-hanazono
     sqlcipher
+    # The package (scripts/package.sh): icons, dependencies, and the checks of its contents.
+    librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCORVESSA_SANITIZE=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DCORVESSA_SANITIZE=ON -DCORVESSA_WERROR=ON
 cmake --build build-asan -j"$(nproc)"
 cd build-asan
 ctest --output-on-failure -j"$(nproc)"

@@ -15,6 +15,7 @@
 #include "mainwindow/layout.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "scriptedmessenger.h"
 #include "startup.h"
 #include "store/connectionstring.h"
 #include "store/linkdecoder.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "corvessa/version.h"
+
 #include <QColor>
 #include <QRect>
 #include <QString>
@@ -133,9 +135,10 @@ void setTextColour(QLabel* label, const QColor& colour);
 QColor textColour(const QLabel* label);
 
 // Texts of the window that more than one concern shows.
-inline const QString kTitleText = QStringLiteral("Corvessa V2.0");
-inline const QString kSearchHintText = QStringLiteral("提示：点“查询”按钮，可在近九万首方剂中搜索！");
+inline const QString kTitleText = QStringLiteral("Corvessa V" CORVESSA_VERSION);
+inline const QString kSearchHintText = QStringLiteral("提示：点“查询”按钮，可在近十万首方剂中搜索！");
 inline const QString kAdvertisementText = QStringLiteral("新版查方技巧与资料更新，点此查看");
-inline const QString kVersionText = QStringLiteral("版本：2.0　Corvessa 开发组　点此查看数据来源与许可");
+inline const QString kVersionText =
+    QStringLiteral("版本：" CORVESSA_VERSION "　Corvessa 开发组　点此查看数据来源与许可");
 
 } // namespace corvessa::mainwindow

@@ -29,13 +29,4 @@ bool DialogMessenger::confirm(QWidget* parent, const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
-void ScriptedMessenger::information(QWidget*, const QString& text) {
-    m_shown.append(text);
-}
-
-bool ScriptedMessenger::confirm(QWidget*, const QString& text) {
-    m_shown.append(text);
-    return m_answers.isEmpty() ? true : m_answers.takeFirst();
-}
-
 } // namespace corvessa::mainwindow

@@ -1,14 +1,14 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
 namespace corvessa::mainwindow {
 
 // Every message box of the program goes through here, titled "提示": information with OK only, and the delete
-// confirmation with Yes/No and the warning icon. Tests use ScriptedMessenger instead of real modal boxes.
+// confirmation with Yes/No and the warning icon. Tests put a scripted
+// double (tests/support) in place of the real modal boxes.
 class Messenger {
 public:
     virtual ~Messenger() = default;
@@ -21,22 +21,6 @@ class DialogMessenger : public Messenger {
 public:
     void information(QWidget* parent, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text) override;
-};
-
-// Records every text shown and answers confirmations from a script (Yes when the script is empty).
-class ScriptedMessenger : public Messenger {
-public:
-    void information(QWidget* parent, const QString& text) override;
-    bool confirm(QWidget* parent, const QString& text) override;
-
-    void setNextAnswer(bool yes) { m_answers.append(yes); }
-    const QStringList& shown() const { return m_shown; }
-    QString last() const { return m_shown.isEmpty() ? QString() : m_shown.last(); }
-    void clear() { m_shown.clear(); }
-
-private:
-    QStringList m_shown;
-    QList<bool> m_answers;
 };
 
 } // namespace corvessa::mainwindow

@@ -85,20 +85,6 @@ QString sqlText(const QString& value) {
     return quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
-std::optional<RecordFields> fetchRecordAt(Store& store, const QString& query, const QString& connection,
-                                          qint64 row) {
-    Recordset& rs = store.recordset();
-    ReleaseOnExit release{rs};
-    rs.setLockType(adLockOptimistic);
-    rs.open(query, connection);
-    rs.requery();
-    if (row < 0 || row >= rs.recordCount())
-        return std::nullopt;
-    rs.move(int(row));
-    return RecordFields{rs.field(QStringLiteral("方名")), rs.field(QStringLiteral("出处")),
-                        rs.field(QStringLiteral("主治")), rs.field(QStringLiteral("内容"))};
-}
-
 QString freshRecordKey(Store& store, const QDateTime& now) {
     Connection& connection = store.connections().connection(store.personalConnection());
     Statement taken(connection, QStringLiteral("SELECT 1 FROM [中药方剂] WHERE [序号] = ? LIMIT 1"));

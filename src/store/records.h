@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
-#include <optional>
 
 namespace corvessa::store {
 
@@ -16,12 +15,6 @@ struct RecordFields {
     QVariant indications;
     QVariant storedContent;
 };
-
-// The record behind line `row` (0-based) of a list that `query` filled: the query is run again on
-// `connection` and stepped forward to that position. nullopt when the row is no longer there. Throws
-// StoreError when the query cannot be run.
-std::optional<RecordFields> fetchRecordAt(Store& store, const QString& query, const QString& connection,
-                                          qint64 row);
 
 // A record key for a save at `now`: "yymmddhhmmss", or, when that second is already used by a record of the
 // personal database, the next second that is not, so that every key names one record.

@@ -5,6 +5,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
 #include "program.h"
+#include "scriptedmessenger.h"
 #include "store/backup.h"
 #include "store/schema.h"
 #include "store/sqlite.h"

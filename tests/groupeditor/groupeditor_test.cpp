@@ -4,6 +4,7 @@
 #include "groupeditor/groupeditor.h"
 #include "mainwindow/grouppickers.h"
 #include "mainwindow/messenger.h"
+#include "scriptedmessenger.h"
 #include "store/recordset.h"
 #include "store/schema.h"
 #include "store/sqlite.h"

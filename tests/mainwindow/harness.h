@@ -3,6 +3,7 @@
 #include "fixture.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
+#include "scriptedmessenger.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -103,7 +103,7 @@ private slots:
             QCOMPARE(h.label(QStringLiteral("Label3_%1").arg(i))->text(), actions[i]);
         QCOMPARE(h.label("Label11")->text(), QStringLiteral("Corvessa V2.0"));
         QCOMPARE(h.label("Label8")->text(), QStringLiteral("多个症状用逗号隔开，如腹痛，呕吐"));
-        QCOMPARE(h.label("Label16")->text(), QStringLiteral("提示：点“查询”按钮，可在近九万首方剂中搜索！"));
+        QCOMPARE(h.label("Label16")->text(), QStringLiteral("提示：点“查询”按钮，可在近十万首方剂中搜索！"));
         QVERIFY(h.label("Label4")->text().startsWith(QStringLiteral("版本：2.0")));
         QCOMPARE(h.find<QPushButton>("Command5")->text(), QStringLiteral("教科书"));
         QCOMPARE(h.find<QPushButton>("Command1")->text(), QStringLiteral("查询"));

@@ -139,7 +139,7 @@ private slots:
         h.clickTab(0);
         QCOMPARE(w.currentQuery(), mainwindow::search::kTextbookQuery);
         QCOMPARE(h.lines().size(), 10);
-        QCOMPARE(h.label("Label16")->text(), QStringLiteral("提示：点“查询”按钮，可在近九万首方剂中搜索！"));
+        QCOMPARE(h.label("Label16")->text(), QStringLiteral("提示：点“查询”按钮，可在近十万首方剂中搜索！"));
         QVERIFY(!h.label("Label16")->isHidden());
     }
 

@@ -8,6 +8,7 @@
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
 #include "mainwindow/zoom.h"
+#include "scriptedmessenger.h"
 #include "startup.h"
 #include "store/recordset.h"
 #include "store/schema.h"
