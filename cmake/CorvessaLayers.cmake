@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # corvessa_layer_headers(<target> <layer> [FILES <header>...])
 # Makes <target>'s public include path one folder that holds nothing but its own layer's headers, reached as
 # "<layer>/<header>": a symbolic link to the layer's source folder, or with FILES, links to just those headers.

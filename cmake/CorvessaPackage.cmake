@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Debian package: `cpack -G DEB` in a configured build folder (scripts/package.sh builds and checks it).
 # Its library dependencies are computed by dpkg-shlibdeps; the packages the program needs only at run time are
 # named here: the CJK font the window's fonts fall back to and the OpenCC data that the text normaliser opens.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # corvessa_add_test(<name> SOURCES <files...> LIBS <targets...>)
 # Builds one Qt Test executable and registers it with CTest. Every test runs on the offscreen platform so that
 # the suite needs no display, and with a private HOME so that nothing a test writes reaches the user's folders.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "embedded_databases.h"
 
 #define CORVESSA_EMBED(symbol, path)                                                                         \

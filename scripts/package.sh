@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package in build-package/ (Release, with Debian's hardening flags, without -Werror) and checks
 # it: the files it lays out, the menu entry, the AppStream metainfo and lintian. Prints where the .deb is.
 #   scripts/package.sh            build and check

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Times the main window's searches and detail view the way a user meets them, in one process, as the median
 // of repeated runs: a name search with a common character, a listing of every 中药经方 record, the detail of
 // the first and the last line of that listing, one keystroke of the herbal search, start-up with existing

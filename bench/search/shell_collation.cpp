@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A loadable extension for the sqlcipher shell: the name collation and the length function the library's
 // schema refers to, so that the shell can run the program's queries on the same file for comparison.
 #include <sqlite3ext.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Benchmarks of the skinning engine: one fade step of a push button, one repaint of a combo box, and the cost
 // that attaching adds to opening a window with many controls.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes a picture of skinned controls and a skinned message box, for the documentation.
 //
 //   QT_QPA_PLATFORM=offscreen ./bench/skin/skin_snapshot docs/skin-controls.png

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opening a connection (key derivation, schema read), the size of the built fixture library, and, given a
 // library file, the store's share of a full listing and of a common name search (query, count, every name and
 // source read): once as a new search (the recordset's kept result is another query's) and once as the

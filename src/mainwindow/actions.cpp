@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The nine action buttons (Picture5): press and release painting and the one dispatcher by index.
 #include "mainwindow.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The record behind a line of the result list, read by the rowid the line keeps, shown in the detail view.
 #include "detailview.h"
 

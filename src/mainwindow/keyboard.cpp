@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Keys for everything the mouse can do in the main window; see keyboard.h.
 #include "keyboard.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The save of the personal editor: the name box, the editor group box and the detail view become one record
 // of the user's own prescriptions.
 #include "errortext.h"

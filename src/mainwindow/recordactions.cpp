@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The operations behind the action buttons that work on records: add to the favourites, copy into the own
 // prescriptions, delete, clear the editor and open the group editor.
 #include "errortext.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Copying the shown record as text, from the context menu of the result list.
 #include "mainwindow.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The searches that fill the result list, their triggers, and the source picker under the 出处 field.
 #include "search.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The load handler: runs once, after the design is in place and before the window is shown.
 #include "mainwindow.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The tab strip that switches the window between its modes, and the window chrome: close image, blinking
 // advertisement line and the links to the pages that ship with the program.
 #include "mainwindow.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Attachment and registry of skinned windows. Everything the engine knows about a window lives in dynamic

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The five small images the flat look is cut from. They are built in memory from constant colour data; no

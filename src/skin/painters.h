@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Painters for every attached control that is not a push button: combo boxes, check and option glyphs,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Drawing primitives shared by every painter of the skinning engine. They draw through a QPainter in

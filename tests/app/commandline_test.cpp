@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The command line: --help and --version answer and end; anything else but no argument at all is refused.
 #include "commandline.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The databases built into the program must open with the program's own password and hold what a first start
 // needs: the library with its textbook list, and an empty personal database with the default groups.
 #include "embedded_databases.h"

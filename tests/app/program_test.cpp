@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window tied to the rest of the program: closing it backs up the personal database and ends the
 // program, and "编辑分组" opens the group editor over it.
 #include "fixture.h"

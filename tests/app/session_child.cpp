@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The whole program on temporary folders: <root> <library file> <personal template file>. Prints "ready" once
 // the window is up and the exit paths are in place, so a test can end the session at a known moment.
 #include "program.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Where the databases go on first start, and that nothing the user already has is overwritten.
 #include "dbbuild.h"
 #include "fixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Backup of the personal database on exit: stamp, folder reuse, a checked copy, retention whatever the clock
 // did, links and the user's folders left alone, damaged files never counted, file modes, restore.
 #include "fixture.h"

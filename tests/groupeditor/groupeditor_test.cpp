@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The group editor window: its controls, load, save rules, close without saving, the failing save and the
 // drag.
 #include "fixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The library the build ships, opened the way the program opens it: the searches users run find real records,
 // the importer met its targets, and every stored text comes back intact from its scrambled form.
 #include "store/codec.h"

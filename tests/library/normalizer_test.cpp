@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The shared text normaliser on phrases taken from the source texts: the variant forms of the old editions
 // become the characters a reader types, and no character is changed into a different one.
 #include "normalizer.h"

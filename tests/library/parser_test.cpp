@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The importer's reading of the classical texts, on snippets copied from the source books.
 #include "formulaparser.h"
 #include "herbparser.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Textbook marking: the record comes from the book the textbook names (or the component book inside a
 // collection), under the name or an alias, and is never a cross-reference stub or a record without 组成.
 #include "library.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window for screen readers and older eyes: Chinese names through the accessibility interface, pressing
 // through it, message boxes that read their text, the text size and its memory, and copying a whole record.
 #include "harness.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The action buttons that write: favourites, copies, deletes, "添   加", the editor's save and the group
 // editor. Each case drives the real window by its control names and checks the personal database afterwards.
 #include "harness.h"

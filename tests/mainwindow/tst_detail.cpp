@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The record behind a selected line: found by position in the current query, shown by the rules of its tab,
 // its key remembered; rows that are gone and columns without a value show nothing and do not crash.
 #include "harness.h"

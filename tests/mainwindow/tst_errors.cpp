@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the user reads when something fails: a Chinese sentence naming the cause, never the database engine's
 // English; and search input that would have reached the engine's limits is dealt with before any SQL.
 #include "harness.h"

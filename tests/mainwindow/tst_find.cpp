@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Finding beyond the designed searches: pinyin in 名称, traditional and variant input, the 组成 input, and
 // result lines that keep their record's rowid.
 #include "harness.h"

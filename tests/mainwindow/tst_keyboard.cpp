@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window without a mouse: focus order, keys for the tabs and the actions, Escape and F1, and the window
 // defects that a user trips on (drag from a caption, inline completion of the group boxes, double-clicked
 // links).

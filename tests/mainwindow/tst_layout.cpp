@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window's design and its load handler: controls by name, places, fonts, colours, initial state, group
 // pickers and the textbook list at start.
 #include "harness.h"

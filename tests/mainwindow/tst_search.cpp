@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The searches: exact query texts per tab, keyword cutting, numbered lines, the empty-input message, the
 // change triggers, the source picker, and input that would break a query.
 #include "harness.h"

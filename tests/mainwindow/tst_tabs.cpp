@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tabs and window chrome: press feedback, the selection steps and the arrangement per mode, the tutorial tab,
 // window drag, the close image, the blinking line and the links.
 #include "harness.h"

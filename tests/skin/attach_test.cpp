@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Attachment and registry of skinned windows, on real widgets (offscreen).
 
 #include "skin/engine.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Control painters at their stated pixels, on real widgets (offscreen).
 
 #include "skin/engine.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pixel tests of the skin images and drawing primitives, on off-screen images only.
 
 #include "skin/images.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Push-button states and fades, driven through real events on an offscreen window and checked through the
 // properties and through the pixels the button shows.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The stored form of record texts and the obfuscated lists: both must round-trip exactly, because every
 // record of the shipped library and every saved prescription is read back through them.
 #include "store/codec.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the record actions and the editor's save do to the personal database.
 #include "fixture.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program's own SQL texts, run through the shared recordset on real (fixture) database files.
 #include "fixture.h"
 

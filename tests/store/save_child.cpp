@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Saves prescriptions in a loop and prints the number of each save once it has returned; a test kills this
 // process at random moments and checks that every reported save survived.
 #include "store/connectionstring.h"

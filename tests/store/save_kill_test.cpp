@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A save interrupted by the process dying at any moment loses nothing that was saved before it and leaves a
 // database that opens.
 #include "fixture.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The search aids kept with the databases: pinyin keys of names, the composition index and the listing read
 // for the result list.
 #include "fixture.h"

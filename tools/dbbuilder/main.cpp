@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Build-time tool: writes the library database from its text input, or the empty personal template.
 //   corvessa-dbbuilder library <input.jsonl> <output.dat>
 //   corvessa-dbbuilder personal <output.dat>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Build-time tool: turns the classical texts in data/ into the library's JSON-lines input, the source
 // catalogue and a quality report.
 //   corvessa-importer <data folder> <out.jsonl> <catalogue.txt> <report.json> [--sample <n> <seed> <file>]

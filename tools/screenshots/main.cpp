@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders the main window on each of its four mode tabs, the way a user first sees it, into PNG files. It
 // runs on the offscreen platform, so it needs no display; the databases are placed in a temporary folder from
 // the copies built into the program.

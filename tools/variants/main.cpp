@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Build-time tool: writes the variant table the text normaliser embeds. For every character outside GB 2312
 // (the characters a reader of simplified Chinese types) it looks for the one standard character it stands
 // for: its z- or semantic variants in Unihan that, through OpenCC's traditional-to-simplified conversion, are
