@@ -7,8 +7,8 @@
 #include "mainwindow/fonts.h"
 #include "mainwindow/mainwindow.h"
 #include "mainwindow/messenger.h"
-#include "mainwindow/zoom.h"
 #include "mainwindow/restoredialog.h"
+#include "mainwindow/zoom.h"
 #include "store/backup.h"
 #include "store/connectionstring.h"
 #include "store/recordset.h"
@@ -20,8 +20,8 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QSaveFile>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <memory>
 

@@ -152,8 +152,8 @@ void KeyboardNavigation::setFocusOrder() {
     QList<QWidget*> chain;
     for (QFrame* tab : ui.picture4)
         chain << tab;
-    chain << ui.text1 << ui.text3 << ui.text6 << ui.picture5[kActionEditGroups] << ui.text4
-          << ui.text7 << ui.picture5[kActionSearch] << ui.list1 << ui.text2 << ui.picture5[kActionFavourite]
+    chain << ui.text1 << ui.text3 << ui.text6 << ui.picture5[kActionEditGroups] << ui.text4 << ui.text7
+          << ui.picture5[kActionSearch] << ui.list1 << ui.text2 << ui.picture5[kActionFavourite]
           << ui.picture5[kActionCopyFromLibrary] << ui.picture5[kActionDeleteFavourite]
           << ui.picture5[kActionCopyFromFavourite] << ui.text5 << ui.c1 << ui.picture5[kActionAdd]
           << ui.picture5[kActionSave] << ui.picture5[kActionDeletePersonal];

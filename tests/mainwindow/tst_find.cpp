@@ -68,12 +68,14 @@ private slots:
             QVERIFY2(!names(h.lines()).contains(QStringLiteral("麻黄汤")), typed);
         }
         // The keys take the place of the name pattern; the rest of the query is as designed.
-        QVERIFY2(w.currentQuery().startsWith(QStringLiteral("select * from[中药方剂] where rowid in (select")),
-                 qPrintable(w.currentQuery()));
-        QVERIFY(w.currentQuery().endsWith(QStringLiteral("'guizhi*') and [出处] like '%%' and [主治] like "
-                                                         "'%%'and [主治] like '%%'and [主治] like '%%'and [主治] "
-                                                         "like '%%' and [主治] like '%%'and [类别] = '中药经方' "
-                                                         "order by [方名]")));
+        QVERIFY2(
+            w.currentQuery().startsWith(QStringLiteral("select * from[中药方剂] where rowid in (select")),
+            qPrintable(w.currentQuery()));
+        QVERIFY(
+            w.currentQuery().endsWith(QStringLiteral("'guizhi*') and [出处] like '%%' and [主治] like "
+                                                     "'%%'and [主治] like '%%'and [主治] like '%%'and [主治] "
+                                                     "like '%%' and [主治] like '%%'and [类别] = '中药经方' "
+                                                     "order by [方名]")));
         search(h, "Text1", QStringLiteral("mht"));
         QVERIFY(names(h.lines()).contains(QStringLiteral("麻黄汤")));
         QVERIFY(h.messenger().shown().isEmpty());

@@ -193,14 +193,16 @@ private slots:
         Harness h;
         auto& w = openActive(h);
         const QStringList tabs{"Picture4_0", "Picture4_1", "Picture4_2", "Picture4_3", "Picture4_4"};
-        const QStringList library = tabs + QStringList{"Text1", "Text3", "Text4", "Text7", "Picture5_0",
-                                                       "List1", "Text2", "Picture5_1", "Picture5_2"};
+        const QStringList library =
+            tabs + QStringList{"Text1", "Text3", "Text4",      "Text7",     "Picture5_0",
+                               "List1", "Text2", "Picture5_1", "Picture5_2"};
         QCOMPARE(focusChain(h.find("Picture4_0")), library);
         // The source picker that focusing 出处 shows is gone once Tab leaves the field.
         QVERIFY(!h.find("List2")->isVisible());
         w.selectTab(1);
-        const QStringList favourites = tabs + QStringList{"Text1", "Text3", "Text4", "Text7", "Picture5_0",
-                                                          "List1", "Text2", "Picture5_3", "Picture5_4"};
+        const QStringList favourites =
+            tabs + QStringList{"Text1", "Text3", "Text4",      "Text7",     "Picture5_0",
+                               "List1", "Text2", "Picture5_3", "Picture5_4"};
         QCOMPARE(focusChain(h.find("Picture4_0")), favourites);
         w.selectTab(2);
         const QStringList personal =
