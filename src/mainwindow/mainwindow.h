@@ -3,6 +3,7 @@
 #pragma once
 
 #include "layout.h"
+#include "search.h"
 #include "store/records.h"
 
 #include <QStringList>
@@ -152,6 +153,7 @@ private:
 
     // Search helpers (search.cpp).
     void runListing(const QString& query, const QString& connection, bool withSource);
+    std::optional<search::Extras> extrasOrReport(int tab, const QString& name, const QString& composition);
     void refreshSourcePicker();
     void showSourcePicker();
     void enterSourcePicker();

@@ -266,15 +266,21 @@ void MainWindow::librarySearch() {
     const int tab = m_state.currentTab;
     const bool favourites = tab == kModeFavourites;
     const QString name = normalized(*typedName);
-    Extras extras;
+    const std::optional<Extras> extras = extrasOrReport(tab, name, normalized(*typedIngredients));
+    if (!extras)
+        return;
+    runListing(libraryQuery(tab, name, normalized(*typedSource), keywords, *extras),
+               favourites ? m_store.personalConnection() : m_store.libraryConnection(), true);
+}
+
+// The pinyin and composition conditions of a search; a failure to make them is reported and ends the search.
+std::optional<Extras> MainWindow::extrasOrReport(int tab, const QString& name, const QString& composition) {
     try {
-        extras = extrasFor(m_store, tab, name, normalized(*typedIngredients));
+        return extrasFor(m_store, tab, name, composition);
     } catch (const store::StoreError& error) {
         reportFailure(QStringLiteral("查询失败：") + userMessage(error));
-        return;
+        return std::nullopt;
     }
-    runListing(libraryQuery(tab, name, normalized(*typedSource), keywords, extras),
-               favourites ? m_store.personalConnection() : m_store.libraryConnection(), true);
 }
 
 void MainWindow::textbookList() {
@@ -294,14 +300,10 @@ void MainWindow::herbalSearch() {
     }
     m_ui.results->clear();
     const QString name = normalized(*typedName);
-    Extras extras;
-    try {
-        extras = extrasFor(m_store, kModeHerbs, name, QString());
-    } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("查询失败：") + userMessage(error));
+    const std::optional<Extras> extras = extrasOrReport(kModeHerbs, name, QString());
+    if (!extras)
         return;
-    }
-    runListing(herbalQuery(name, extras), m_store.libraryConnection(), false);
+    runListing(herbalQuery(name, *extras), m_store.libraryConnection(), false);
 }
 
 void MainWindow::personalSearch() {
@@ -314,14 +316,10 @@ void MainWindow::personalSearch() {
     }
     m_ui.results->clear();
     const QString name = normalized(*typedName);
-    Extras extras;
-    try {
-        extras = extrasFor(m_store, kModePersonal, name, QString());
-    } catch (const store::StoreError& error) {
-        reportFailure(QStringLiteral("查询失败：") + userMessage(error));
+    const std::optional<Extras> extras = extrasOrReport(kModePersonal, name, QString());
+    if (!extras)
         return;
-    }
-    runListing(personalQuery(name, *group, extras), m_store.personalConnection(), false);
+    runListing(personalQuery(name, *group, *extras), m_store.personalConnection(), false);
 }
 
 // Stores the query as the current query and lists its rows: the row count, and so the width of the numbers,
