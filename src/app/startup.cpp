@@ -91,6 +91,11 @@ LibraryAction placeLibrary(const QString& path, QByteArrayView bytes, const QStr
                          QFileInfo(path).size() == bytes.size();
     if (current)
         return LibraryAction::Kept;
+    if (bytes.isEmpty()) {
+        // Nothing to put in its place: an empty copy would only destroy what searches may still use.
+        qCWarning(lcApp) << "library not current, but no copy to replace it with:" << path;
+        return LibraryAction::Kept;
+    }
     qCWarning(lcApp) << "replacing the library" << path << "state" << int(check.state) << "version"
                      << check.userVersion << "expected" << store::kLibraryVersion << check.detail;
     // The library is the program's own file, never the user's: a new one goes in with one rename, so a

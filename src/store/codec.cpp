@@ -4,6 +4,8 @@
 
 #include "codepage.h"
 #include "linkdecoder.h"
+#include "log.h"
+#include "storeerror.h"
 
 #include <array>
 
@@ -37,9 +39,12 @@ QString scramble(const QString& text) {
         return {};
     const Key key = contentKey();
     const QString alphabet = contentAlphabet();
-    if (alphabet.size() != 62)
-        return {};
-    QByteArray bytes = toGb18030(text);
+    const QByteArray bytes = alphabet.size() == 62 ? toGb18030(text) : QByteArray();
+    if (bytes.isEmpty()) {
+        // Writing an empty text in place of the user's would lose it without a word: refuse the write.
+        qCWarning(lcStore) << "content codec failed on a text of" << text.size() << "characters";
+        throw StoreError(QStringLiteral("the content codec could not convert the text"));
+    }
     QString out;
     out.reserve(bytes.size() * 2);
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -67,7 +72,10 @@ QString unscramble(const QString& stored) {
             return {};
         bytes[k] = char(quint8(value) ^ key[size_t(k % 10)]);
     }
-    return fromGb18030(bytes);
+    QString text = fromGb18030(bytes);
+    if (text.isEmpty())
+        qCWarning(lcStore) << "content codec could not read a stored text of" << stored.size() << "characters";
+    return text;
 }
 
 } // namespace corvessa::store

@@ -8,8 +8,10 @@ namespace corvessa::store {
 
 // The stored form of 内容: the text's GB18030 bytes (for the characters of code page 936 the same bytes as
 // that code page, so older stored forms read back unchanged), XORed with a 10-byte key by position, each byte
-// written as two characters of a 62-character alphabet (low digit first). Both functions return the empty
-// text for empty input and on any failure; unscramble also for an odd-length input.
+// written as two characters of a 62-character alphabet (low digit first). Empty input gives empty output.
+// scramble throws StoreError when it cannot convert a text (a lone surrogate, a broken converter), so that no
+// write ever stores an empty text in place of the user's; unscramble returns the empty text for a stored form
+// it cannot read, and logs it.
 QString scramble(const QString& text);
 QString unscramble(const QString& stored);
 

@@ -213,6 +213,12 @@ void StartupTest::libraryOfAnotherVersionIsReplaced() {
     QCOMPARE(readFile(personalPath), personal);
     // No temporary file is left in the data folder.
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+    // Without a copy of its own to put in place, an outdated library is kept rather than emptied.
+    writeFile(libraryPath, old);
+    placement = placeDatabases(roots, QByteArrayView(), QByteArray("template"));
+    QCOMPARE(placement.library, LibraryAction::Kept);
+    QCOMPARE(readFile(libraryPath), old);
 }
 
 void StartupTest::anEmptyPersonalFileIsNotTrusted() {

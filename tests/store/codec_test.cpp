@@ -71,6 +71,12 @@ private slots:
         QCOMPARE(unscramble(tooHigh), QString());
     }
 
+    // A text the codec cannot convert must stop the write instead of storing an empty text in its place.
+    void anUnconvertibleTextIsRefusedNotEmptied() {
+        const QString loneSurrogate = QStringLiteral("甘草") + QChar(0xD800) + QStringLiteral("三两");
+        QVERIFY_THROWS_EXCEPTION(StoreError, scramble(loneSurrogate));
+    }
+
     void everyCodePage936CharacterKeepsItsBytes() {
         // Stored forms written in code page 936 must read back unchanged: for every character that code page
         // holds, the codec's byte form is the same.
