@@ -280,6 +280,22 @@ const char* const kParagraphLayout = R"(<pb:KR3e0033_WYG_002-3b>¶
 ¶
 )";
 
+// 普濟方 卷三百八十五 and 卷三百六十四: names that end in 餅子 and 飲子.
+const char* const kZiNames = R"(化涎餅子　治小兒風熱涎盛發喘嗽¶
+　　鉄粉(研/)人參　白术　硼砂　馬牙硝　粉霜¶
+<pb:KR3e0067_WYG_385-5a>¶
+　　牛黄　麝香(各一/錢)丹砂(二錢/研)¶
+　右搗研為細末煉蜜和丸如皂子大捻作餅子别以¶
+　丹砂為衣二嵗兒服半餅子薄荷湯化下¶
+羚羊角湯　治小兒風熱心膈煩悶身體壯熱少睡多¶
+)";
+const char* const kZiWithNote = R"(凉膈飲子(一名清/肺飲子)治&KR0630;鼻清肺¶
+　　桑白皮　地骨皮　黄芩　生乾地黄(各等/分)¶
+　右㕮咀水煎去滓食後大小加减服¶
+<pb:KR3e0067_WYG_364-65a>¶
+石膽散　治鼻乾病疳蟲上蝕於鼻赤痒及連唇生瘡¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -592,6 +608,21 @@ private slots:
         const QStringList catalogue = sourceCatalogue(records, {QStringLiteral("本草纲目")});
         QCOMPARE(catalogue, (QStringList{QStringLiteral("本草纲目"), QStringLiteral("普济方·千金方"),
                                          QStringLiteral("普济方·圣济总录")}));
+    }
+
+    void ziNamesStayWhole() {
+        const auto cake = parseFormulas(snippet(kZiNames));
+        QVERIFY(!cake.empty());
+        QCOMPARE(cake[0].name, QStringLiteral("化涎餅子"));
+        QCOMPARE(cake[0].indications, QStringLiteral("小兒風熱涎盛發喘嗽"));
+        const auto drink = parseFormulas(snippet(kZiWithNote));
+        QVERIFY(!drink.empty());
+        QCOMPARE(drink[0].name, QStringLiteral("凉膈飲子"));
+        QVERIFY(drink[0].indications.endsWith(QStringLiteral("鼻清肺")));
+        QVERIFY(!drink[0].indications.startsWith(QStringLiteral("子")));
+        // 飲 and 餅 still end a name where no 子 follows.
+        QCOMPARE(parseHeader(QStringLiteral("犀角飲　治小兒蠱毒痢下血不止身體壯熱"))->name,
+                 QStringLiteral("犀角飲"));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

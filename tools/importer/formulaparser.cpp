@@ -14,6 +14,17 @@ bool isSuffix(QChar c) {
     return suffixes.contains(c);
 }
 
+// 飲子 and 餅子 are whole suffixes (涼膈飲子, 化涎餅子): the name does not end before their 子.
+bool endsName(const QString& text, qsizetype at) {
+    static const QString takesZi = QStringLiteral("飲餅餠");
+    const QChar c = text[at];
+    if (c == QChar(0x5B50)) // 子
+        return at > 0 && takesZi.contains(text[at - 1]);
+    if (!isSuffix(c))
+        return false;
+    return !(takesZi.contains(c) && at + 1 < text.size() && text[at + 1] == QChar(0x5B50));
+}
+
 // Characters that only running prose puts into the stretch before a suffix; a real name never holds them.
 bool isProseChar(QChar c) {
     static const QString prose = QStringLiteral("者也曰云矣乎為爲每服於其之而則");
@@ -201,7 +212,7 @@ std::optional<Header> parseHeader(const QString& text) {
         const QChar c = body[end];
         if (c == QLatin1Char('(') || c == kSpace || isProseChar(c))
             break;
-        if (!isSuffix(c))
+        if (!endsName(body, end))
             continue;
         const QString name = body.left(end + 1);
         qsizetype p = end + 1;
