@@ -296,6 +296,17 @@ const char* const kZiWithNote = R"(凉膈飲子(一名清/肺飲子)治&KR0630;�
 石膽散　治鼻乾病疳蟲上蝕於鼻赤痒及連唇生瘡¶
 )";
 
+// 普濟方 卷一百三十五: the usage's last words carried to a line set one step further in.
+const char* const kUsageCarriedOn = R"(桂心散　治隂毒傷寒項直脚冷百節疼痛¶
+　　桂心　麻黄(去根/節)附子(炮製去皮/臍各三兩)甘草(炙微/赤剉)赤芍¶
+　　藥　乾薑(炮製/剉)枳殻(麩炒黄/去穰)杏仁(去皮尖雙仁麩/炒微黄各半兩)¶
+　　柴胡(一兩/去苗)¶
+　右㕮咀為散毎服四錢以水一中盞入生薑半分煎¶
+<pb:KR3e0067_WYG_134-26a>¶
+　　至六分去滓不計時候稍熱頻服汗出為度¶
+迴陽丹　治隂毒傷寒面青手足逆冷心腹氣脹脈候¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -623,6 +634,19 @@ private slots:
         // 飲 and 餅 still end a name where no 子 follows.
         QCOMPARE(parseHeader(QStringLiteral("犀角飲　治小兒蠱毒痢下血不止身體壯熱"))->name,
                  QStringLiteral("犀角飲"));
+    }
+
+    void usageCarriedOnOneStepIn() {
+        SourceFile file = snippet(kUsageCarriedOn);
+        file.fullWidth = 21; // the column of this edition
+        const auto formulas = parseFormulas(file);
+        const RawFormula* cinnamon = named(formulas, QStringLiteral("桂心散"));
+        QVERIFY(cinnamon);
+        QCOMPARE(
+            cinnamon->usage,
+            QStringLiteral("右㕮咀為散毎服四錢以水一中盞入生薑半分煎至六分去滓不計時候稍熱頻服汗出為度"));
+        QVERIFY(cinnamon->ingredients.endsWith(QStringLiteral("柴胡(一兩去苗)")));
+        QVERIFY(!cinnamon->usage.contains(QStringLiteral("迴陽丹")));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

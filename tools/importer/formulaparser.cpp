@@ -410,6 +410,8 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             level = Stop;
             if (stats)
                 ++stats->sectionTitles;
+        } else if (line.indent == 2 && wrapped && last == Usage) {
+            starts = false; // a full usage line carried on one step further in ("…有汗" / "　　出即愈")
         } else if (line.indent >= 2) {
             starts = !(wrapped && last == Ingredients);
             level = Ingredients;
