@@ -307,6 +307,22 @@ const char* const kUsageCarriedOn = R"(桂心散　治隂毒傷寒項直脚冷�
 迴陽丹　治隂毒傷寒面青手足逆冷心腹氣脹脈候¶
 )";
 
+// 外臺秘要方 卷二十二: a chapter's count of its recipes after the last recipe of the chapter before.
+const char* const kRecipeCount = R"(崔氏療緊脣方¶
+　　取膝頭垢綿裹燒傅之¶
+又方¶
+　　取屠兒肉几上垢燒塗之¶
+又方¶
+<pb:KR3e0015_WYG_026-65a>¶
+　　燒人屎灰傅之¶
+又方¶
+　　馬芥亦名刺芥𢷬取汁日暴令濃先揩脣使血出¶
+　　以藥匕塗之亦療刺風(並出第/四卷中)¶
+　　瀋脣瘡爛方五首¶
+肘後療瀋脣常瘡爛方¶
+　　以五月五日鯉魚血墨和塗¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -647,6 +663,19 @@ private slots:
             QStringLiteral("右㕮咀為散毎服四錢以水一中盞入生薑半分煎至六分去滓不計時候稍熱頻服汗出為度"));
         QVERIFY(cinnamon->ingredients.endsWith(QStringLiteral("柴胡(一兩去苗)")));
         QVERIFY(!cinnamon->usage.contains(QStringLiteral("迴陽丹")));
+    }
+
+    void recipeCountsEndThePassage() {
+        ParseStats stats;
+        SourceFile lipsFile = excerpt(kRecipeCount);
+        lipsFile.fullWidth = 20; // the column of this edition
+        const auto lips = parseFormulas(lipsFile, {}, &stats);
+        QCOMPARE(stats.sectionTitles, 1);
+        QVERIFY(lips.size() >= 4);
+        for (const RawFormula& formula : lips)
+            QVERIFY2(!formula.body.contains(QStringLiteral("脣瘡爛方")) &&
+                         !formula.ingredients.contains(QStringLiteral("脣瘡爛方")),
+                     qPrintable(formula.name));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

@@ -336,6 +336,10 @@ bool usesBlankLines(const SourceFile& file) {
 
 // "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
 bool isSectionTitle(const SourceLine& line) {
+    // "　　脣瘡方三首": a chapter's count of its recipes, set at the ingredients' indent.
+    static const QRegularExpression count(QStringLiteral("^[^　()]{1,12}方[一二三四五六七八九十]+首$"));
+    if (line.indent >= 2 && count.match(line.text).hasMatch())
+        return true;
     static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
     return line.indent >= 3 && line.text.size() <= 12 && !line.text.contains(dose) &&
            !line.text.startsWith(QStringLiteral("方見")) && !line.text.contains(kSpace) &&
