@@ -323,6 +323,37 @@ const char* const kRecipeCount = R"(崔氏療緊脣方¶
 　　以五月五日鯉魚血墨和塗¶
 )";
 
+// 證治準繩 卷九十一: the header line fills its column and ends in the first herb's head, "黄" / "耆(剉)".
+const char* const kHerbHeadOnHeader = R"(聖惠黄耆散　治小兒痢渴心胸煩悶不欲飲食　黄¶
+　　耆(剉/)麥門冬(去心/焙)黄芩(各三/分)烏梅肉(三枚/微炒)龍骨(一/兩)¶
+　　白术　黄連(微炒去鬚/各半兩)¶
+　右件藥搗麄羅為散每服一錢以水一小盞煎至五¶
+　分去滓不計時候量兒大小分減温服¶
+<pb:KR3e0078_WYG_091-3b>¶
+黄芩散　治小兒痢渴不止　黄芩　訶梨勒(煨用/皮)樗¶
+)";
+
+// 外科理例 附方: the clause carried on to a line with a note of its own, before the ingredients.
+const char* const kClauseWithNote = R"((四/四)流氣飲　治流注及一切恚怒氣結腫作痛或胸膈¶
+　痞悶或風寒濕毒摶于經絡致氣血不和結成腫塊¶
+　肉色不變或漫腫木悶無頭(即瘡科流氣飲/)¶
+<pb:KR3e0073_WYG_008-15b>¶
+　桔梗(炒/)　人參　　當歸(酒拌/)官桂　　甘草(炙/)¶
+　黄耆(鹽湯/浸炒)厚朴(姜製/)防風　　紫蘇　　芍藥¶
+　烏藥　　枳殻(各七/分)㯽榔　　木香　　川芎¶
+　白芷(各五/分)¶
+　水二鍾煎八分食逺服¶
+(四/五)獨參湯　治潰瘍氣血虛極惡寒或發熱或失血之¶
+)";
+
+// 證治準繩 卷六十五: the clause runs on into the line where the herbs begin; their own lines are set deeper.
+const char* const kClauseIntoHerbs = R"(阿膠散　治妊娠或因頓仆胎動不安腰痛腹滿或有¶
+　所下或胎上搶心　熟地黄(二/兩)白芍藥　艾葉　當¶
+　　歸　甘草　阿膠　黄茋(各一/兩)　一方有川芎¶
+　右㕮咀每服半兩薑三片棗一枚同水煎¶
+又方　治妊娠胎動不安心神虛煩腹内痛¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -676,6 +707,29 @@ private slots:
             QVERIFY2(!formula.body.contains(QStringLiteral("脣瘡爛方")) &&
                          !formula.ingredients.contains(QStringLiteral("脣瘡爛方")),
                      qPrintable(formula.name));
+    }
+
+    void clauseAndHerbsKeepTheirWords() {
+        SourceFile astragalusFile = excerpt(kHerbHeadOnHeader);
+        astragalusFile.fullWidth = 21; // the column of this edition
+        const auto astragalus = parseFormulas(astragalusFile);
+        QVERIFY(!astragalus.empty());
+        QCOMPARE(astragalus[0].name, QStringLiteral("聖惠黄耆散"));
+        QCOMPARE(astragalus[0].indications, QStringLiteral("小兒痢渴心胸煩悶不欲飲食"));
+        QVERIFY(astragalus[0].ingredients.startsWith(QStringLiteral("黄耆(剉)麥門冬")));
+
+        SourceFile gelatinFile = excerpt(kClauseIntoHerbs);
+        gelatinFile.fullWidth = 21; // the column of this edition
+        const auto gelatin = parseFormulas(gelatinFile);
+        QVERIFY(!gelatin.empty());
+        QCOMPARE(gelatin[0].indications, QStringLiteral("妊娠或因頓仆胎動不安腰痛腹滿或有所下或胎上搶心"));
+        QVERIFY(gelatin[0].ingredients.startsWith(QStringLiteral("熟地黄(二兩)白芍藥")));
+
+        const auto flow = parseFormulas(excerpt(kClauseWithNote));
+        const RawFormula* drink = named(flow, QStringLiteral("流氣飲"));
+        QVERIFY(drink);
+        QVERIFY(drink->indications.endsWith(QStringLiteral("肉色不變或漫腫木悶無頭(即瘡科流氣飲)")));
+        QVERIFY(drink->ingredients.startsWith(QStringLiteral("桔梗(炒)")));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

@@ -498,6 +498,26 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
     return std::nullopt;
 }
 
+// A header line that fills its column and runs on into the ingredients may end in the first herb's
+// head: "…不欲飲食　黄" / "耆(剉)麥門冬…". A lone character after the clause's last space goes back
+// to the herb.
+QString takeHerbHead(QString& clause) {
+    const qsizetype space = clause.lastIndexOf(kSpace);
+    if (space < 0 || clause.size() - space - 1 != 1)
+        return {};
+    const QString head = clause.mid(space + 1);
+    if (head.contains(QLatin1Char('(')) || head.contains(QLatin1Char(')')))
+        return {};
+    clause.truncate(space);
+    return head;
+}
+
+// "葶藶(炒)", "陳皮(去白)": a herb's short preparation note, where a clause's notes are longer.
+bool hasPreparationNote(const QString& line) {
+    static const QRegularExpression note(QStringLiteral("\\([^()]{1,3}\\)"));
+    return note.match(line).hasMatch();
+}
+
 // "杏仁(各五錢)": a line that ends in a dose note.
 bool endsInDose(const QString& line) {
     static const QRegularExpression dose(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤個箇半粒等][^)]*\\)$"));
@@ -712,9 +732,14 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                     if (record.ingredients.isEmpty()) {
                         // Herbs without doses ("葶藶(炒)澤㵼　椒目…") run up to the first dose; they are set
                         // apart from the clause by their spaces and notes.
+                        // A line carried on from a full line of the clause is the clause still, notes and
+                        // all ("…結成腫塊" / "肉色不變或漫腫木悶無頭(即瘡科流氣飲)"), unless spaces part its
+                        // words.
                         qsizetype first = heldLines.size();
-                        while (first > 0 && (heldLines[first - 1].contains(kSpace) ||
-                                             heldLines[first - 1].contains(QLatin1Char('('))))
+                        while (first > 0 &&
+                               (heldLines[first - 1].contains(kSpace) ||
+                                (heldLines[first - 1].contains(QLatin1Char('(')) &&
+                                 (!heldWrapped[first - 1] || hasPreparationNote(heldLines[first - 1])))))
                             --first;
                         for (qsizetype h = first; h < heldLines.size(); ++h)
                             joinPart(record.ingredients, closeTableCells(heldLines[h]),
@@ -722,7 +747,23 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                         heldLines = heldLines.mid(0, first);
                         heldWrapped.resize(first);
                     }
-                    joinPart(record.ingredients, closeTableCells(line),
+                    QString herbs = line;
+                    if (record.ingredients.isEmpty() && k == 1 && wrapped) {
+                        herbs.prepend(takeHerbHead(record.indications));
+                        // "…腰痛腹滿或有" / "　所下或胎上搶心　熟地黄(二兩)…": the clause runs on into the
+                        // line that starts the herbs, where the herbs' own lines are set deeper.
+                        const qsizetype space = herbs.indexOf(kSpace);
+                        const bool deeper = k + 1 == block.lines.size() && b + 1 < blocks.size() &&
+                                            blocks[b + 1].level == Ingredients &&
+                                            blocks[b + 1].lines.front()->indent > block.lines[k]->indent &&
+                                            !isUsageStart(blocks[b + 1].first());
+                        if (deeper && space > 0 && !herbs.left(space).contains(QLatin1Char('(')) &&
+                            looksLikeIngredients(herbs.mid(space + 1))) {
+                            appendWrapped(record.indications, herbs.left(space));
+                            herbs = herbs.mid(space + 1);
+                        }
+                    }
+                    joinPart(record.ingredients, closeTableCells(herbs),
                              wrapped && !record.ingredients.isEmpty());
                 } else {
                     heldWrapped.push_back(wrapped);
@@ -765,7 +806,11 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             appendWrapped(current->indications, pending);
             pending.clear();
         }
-        joinPart(current->ingredients, closeTableCells(text),
+        QString herbs = text;
+        if (current->ingredients.isEmpty() && current->body.isEmpty() && block.afterWrap &&
+            looksLikeIngredients(block.first()))
+            herbs.prepend(takeHerbHead(current->indications));
+        joinPart(current->ingredients, closeTableCells(herbs),
                  block.afterWrap && !current->ingredients.isEmpty());
         current->lastLine = block.lastLine();
     }
