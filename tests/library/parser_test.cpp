@@ -346,12 +346,28 @@ const char* const kClauseWithNote = R"((四/四)流氣飲　治流注及一切�
 (四/五)獨參湯　治潰瘍氣血虛極惡寒或發熱或失血之¶
 )";
 
+// 赤水元珠 卷二十二: herbs without doses between a 治… title and its usage.
+const char* const kUndosedUnderTitle = R"(治逆産¶
+　蛇退(一條順下/完全者)　蠶退紙(一張/)¶
+　　右共入新瓦罐内鹽泥固濟煆存性為末煎榆白¶
+　　皮湯下一錢三服覺痛便生¶
+又方　伏龍肝(研/末)毎服一錢酒調下兒戴土而下¶
+)";
+
 // 證治準繩 卷六十五: the clause runs on into the line where the herbs begin; their own lines are set deeper.
 const char* const kClauseIntoHerbs = R"(阿膠散　治妊娠或因頓仆胎動不安腰痛腹滿或有¶
 　所下或胎上搶心　熟地黄(二/兩)白芍藥　艾葉　當¶
 　　歸　甘草　阿膠　黄茋(各一/兩)　一方有川芎¶
 　右㕮咀每服半兩薑三片棗一枚同水煎¶
 又方　治妊娠胎動不安心神虛煩腹内痛¶
+)";
+
+// 赤水元珠 卷二十二: herbs without doses under a header whose clause ends on its own line.
+const char* const kUndosedUnderHeader = R"(催生柞木飲子　難産或胎爛腹中腹悶神效¶
+　生柞木(一尺/剉)甘草(大者/五寸)¶
+　　右水三鍾封罐口煎一鍾半候胎順産門徐徐温¶
+　　服即時分娩更無諸苦¶
+催生如神散　治横生逆産其功甚大¶
 )";
 
 } // namespace
@@ -718,12 +734,26 @@ private slots:
         QCOMPARE(astragalus[0].indications, QStringLiteral("小兒痢渴心胸煩悶不欲飲食"));
         QVERIFY(astragalus[0].ingredients.startsWith(QStringLiteral("黄耆(剉)麥門冬")));
 
+        const auto breech = parseFormulas(excerpt(kUndosedUnderTitle));
+        QVERIFY(!breech.empty());
+        QCOMPARE(breech[0].indications, QStringLiteral("逆産"));
+        QCOMPARE(breech[0].ingredients, QStringLiteral("蛇退(一條順下完全者)　蠶退紙(一張)"));
+        QVERIFY(breech[0].usage.startsWith(QStringLiteral("右共入新瓦罐内")));
+
         SourceFile gelatinFile = excerpt(kClauseIntoHerbs);
         gelatinFile.fullWidth = 21; // the column of this edition
         const auto gelatin = parseFormulas(gelatinFile);
         QVERIFY(!gelatin.empty());
         QCOMPARE(gelatin[0].indications, QStringLiteral("妊娠或因頓仆胎動不安腰痛腹滿或有所下或胎上搶心"));
         QVERIFY(gelatin[0].ingredients.startsWith(QStringLiteral("熟地黄(二兩)白芍藥")));
+
+        SourceFile birthFile = excerpt(kUndosedUnderHeader);
+        birthFile.fullWidth = 21; // the column of this edition
+        const auto birth = parseFormulas(birthFile);
+        QVERIFY(!birth.empty());
+        QCOMPARE(birth[0].name, QStringLiteral("催生柞木飲子"));
+        QCOMPARE(birth[0].indications, QStringLiteral("難産或胎爛腹中腹悶神效"));
+        QCOMPARE(birth[0].ingredients, QStringLiteral("生柞木(一尺剉)甘草(大者五寸)"));
 
         const auto flow = parseFormulas(excerpt(kClauseWithNote));
         const RawFormula* drink = named(flow, QStringLiteral("流氣飲"));

@@ -581,6 +581,10 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
     bool currentStubNote = false;
     QString pending; // lines after a header that are either its clause or, without ingredients, the recipe
     bool pendingIsClause = false;
+    QStringList pendingLines;         // the lines `pending` was made of, one by one
+    bool pendingAfterFull = false;    // the header line ran on into them
+    bool headerHasClause = false;     // the header line says what the recipe treats
+    std::vector<bool> pendingWrapped; // for each of them, whether the line before ran on into it
     bool inUsage = false;
     QString lastName, lastClause;
     const int fileLast = file.lines.empty() ? 0 : file.lines.back().number;
@@ -707,6 +711,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             if (!header->rest.isEmpty())
                 joinPart(record.body, header->rest);
             pendingIsClause = header->kind == HeaderKind::Named;
+            headerHasClause = !header->clause.isEmpty();
             inUsage = false;
             // Some editions print the ingredients at the continuation indent: they begin at the first line
             // that reads as doses, and the usage at the first 右/上 line after them.
@@ -772,6 +777,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             }
             for (const QString& line : heldLines)
                 appendWrapped(pending, line);
+            pendingLines = heldLines;
+            pendingWrapped = heldWrapped;
+            pendingAfterFull = !heldWrapped.empty() && heldWrapped.front();
             current = std::move(record);
             continue;
         }
@@ -779,6 +787,21 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             continue;
         const QString text = block.full();
         if (block.level == Usage || (isUsageStart(block.first()) && block.level != Heading)) {
+            // Under a 治… title, or a header whose clause ends on its own line, the lines before a 右…
+            // usage are the herbs, even without doses ("治逆産" / "蛇退(一條順下完全者)　蠶退紙(一張)" /
+            // "右共入…").
+            if (current->ingredients.isEmpty() && current->body.isEmpty() &&
+                (!pendingIsClause || headerHasClause) && !pendingAfterFull && !pending.isEmpty() &&
+                !pendingLines.isEmpty() && isUsageStart(block.first()) &&
+                std::all_of(pendingLines.begin(), pendingLines.end(), [](const QString& line) {
+                    return line.contains(kSpace) || line.contains(QLatin1Char('('));
+                })) {
+                for (qsizetype h = 0; h < pendingLines.size(); ++h)
+                    joinPart(current->ingredients, closeTableCells(pendingLines[h]),
+                             h > 0 && pendingWrapped[size_t(h)]);
+                pending.clear();
+            }
+            pendingLines.clear();
             if (!current->ingredients.isEmpty() || !pending.isEmpty() || !current->body.isEmpty()) {
                 if (!current->ingredients.isEmpty() && !pending.isEmpty() && !pendingIsClause) {
                     appendWrapped(current->indications, pending);
