@@ -512,10 +512,12 @@ QString takeHerbHead(QString& clause) {
     return head;
 }
 
-// "葶藶(炒)", "陳皮(去白)": a herb's short preparation note, where a clause's notes are longer.
-bool hasPreparationNote(const QString& line) {
-    static const QRegularExpression note(QStringLiteral("\\([^()]{1,3}\\)"));
-    return note.match(line).hasMatch();
+// "…漫腫木悶無頭(即瘡科流氣飲)", "(子女人通用)": the end of a clause or of its note, one note and no dose;
+// herbs have notes after each of them ("葶藶(炒)澤㵼", "大㦸(水煮一時洗晒乾各半兩)大黄(濕紙包煨)").
+bool isClauseTail(const QString& line) {
+    static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤個箇半粒]"));
+    return line.count(QLatin1Char('(')) == 1 && line.endsWith(QLatin1Char(')')) &&
+           !line.mid(line.indexOf(QLatin1Char('('))).contains(dose);
 }
 
 // "杏仁(各五錢)": a line that ends in a dose note.
@@ -737,14 +739,13 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                     if (record.ingredients.isEmpty()) {
                         // Herbs without doses ("葶藶(炒)澤㵼　椒目…") run up to the first dose; they are set
                         // apart from the clause by their spaces and notes.
-                        // A line carried on from a full line of the clause is the clause still, notes and
-                        // all ("…結成腫塊" / "肉色不變或漫腫木悶無頭(即瘡科流氣飲)"), unless spaces part its
-                        // words.
+                        // A line carried on from a full line of the clause and closed by one note of its
+                        // own is the clause still ("…結成腫塊" / "肉色不變或漫腫木悶無頭(即瘡科流氣飲)").
                         qsizetype first = heldLines.size();
                         while (first > 0 &&
                                (heldLines[first - 1].contains(kSpace) ||
                                 (heldLines[first - 1].contains(QLatin1Char('(')) &&
-                                 (!heldWrapped[first - 1] || hasPreparationNote(heldLines[first - 1])))))
+                                 (!heldWrapped[first - 1] || !isClauseTail(heldLines[first - 1])))))
                             --first;
                         for (qsizetype h = first; h < heldLines.size(); ++h)
                             joinPart(record.ingredients, closeTableCells(heldLines[h]),
