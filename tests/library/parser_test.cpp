@@ -694,6 +694,10 @@ private slots:
         QCOMPARE(drink[0].name, QStringLiteral("凉膈飲子"));
         QVERIFY(drink[0].indications.endsWith(QStringLiteral("鼻清肺")));
         QVERIFY(!drink[0].indications.startsWith(QStringLiteral("子")));
+        // A bare heading line (證治準繩 卷三十五) is as long as its 子 allows.
+        QVERIFY(parseHeader(QStringLiteral("轆轤轉關天門冬飲子")));
+        QCOMPARE(parseHeader(QStringLiteral("轆轤轉關天門冬飲子"))->name,
+                 QStringLiteral("轆轤轉關天門冬飲子"));
         // 飲 and 餅 still end a name where no 子 follows.
         QCOMPARE(parseHeader(QStringLiteral("犀角飲　治小兒蠱毒痢下血不止身體壯熱"))->name,
                  QStringLiteral("犀角飲"));

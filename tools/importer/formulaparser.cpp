@@ -215,6 +215,7 @@ std::optional<Header> parseHeader(const QString& text) {
         if (!endsName(body, end))
             continue;
         const QString name = body.left(end + 1);
+        const qsizetype longest = c == QChar(0x5B50) ? 9 : 8; // 子 of 飲子 adds to the longest bare name
         qsizetype p = end + 1;
         const QStringList notes = readNotes(body, p);
         const qsizetype afterNotes = p;
@@ -223,7 +224,8 @@ std::optional<Header> parseHeader(const QString& text) {
         const QString rest = body.mid(p);
         bool accept = false;
         if (rest.isEmpty())
-            accept = !notes.isEmpty() || (name.size() >= 3 && name.size() <= 8 && !hasInnerSuffix(name));
+            accept =
+                !notes.isEmpty() || (name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name));
         else if (rest == QStringLiteral("方"))
             accept = true;
         else if (separated)
@@ -234,7 +236,7 @@ std::optional<Header> parseHeader(const QString& text) {
         if (accept && rest.isEmpty() && !notes.isEmpty() && name.size() <= 4 &&
             std::all_of(notes.begin(), notes.end(), isDoseNote))
             return std::nullopt;
-        const bool plausible = name.size() >= 3 && name.size() <= 8 && !hasInnerSuffix(name);
+        const bool plausible = name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name);
         if (!accept && !weak && !rest.isEmpty() && !separated && plausible) {
             // 四物湯調益榮衛…: a name run on into its description; a header only if doses follow.
             Header candidate;
