@@ -64,6 +64,8 @@ private slots:
         // 陜 stands for 陝 here; 芸 is a standard character of its own (OpenCC writes 薹 as 苔).
         QTest::newRow("陜") << QStringLiteral("陜西") << QStringLiteral("陜西");
         QTest::newRow("芸") << QStringLiteral("芸薹子") << QStringLiteral("芸苔子");
+        // 㽲 is a griping pain, a word of its own: made into 疟 it would read as malaria.
+        QTest::newRow("㽲") << QStringLiteral("治産後腹中㽲痛") << QStringLiteral("治产后腹中㽲痛");
     }
     void charactersWithoutAStandardFormAreKept() {
         QFETCH(QString, source);

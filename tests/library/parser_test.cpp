@@ -282,6 +282,96 @@ const char* const kParagraphLayout = R"(<pb:KR3e0033_WYG_002-3b>¶
 ¶
 )";
 
+// 普濟方 卷三百八十五 and 卷三百六十四: names that end in 餅子 and 飲子.
+const char* const kZiNames = R"(化涎餅子　治小兒風熱涎盛發喘嗽¶
+　　鉄粉(研/)人參　白术　硼砂　馬牙硝　粉霜¶
+<pb:KR3e0067_WYG_385-5a>¶
+　　牛黄　麝香(各一/錢)丹砂(二錢/研)¶
+　右搗研為細末煉蜜和丸如皂子大捻作餅子别以¶
+　丹砂為衣二嵗兒服半餅子薄荷湯化下¶
+羚羊角湯　治小兒風熱心膈煩悶身體壯熱少睡多¶
+)";
+const char* const kZiWithNote = R"(凉膈飲子(一名清/肺飲子)治&KR0630;鼻清肺¶
+　　桑白皮　地骨皮　黄芩　生乾地黄(各等/分)¶
+　右㕮咀水煎去滓食後大小加减服¶
+<pb:KR3e0067_WYG_364-65a>¶
+石膽散　治鼻乾病疳蟲上蝕於鼻赤痒及連唇生瘡¶
+)";
+
+// 普濟方 卷一百三十五: the usage's last words carried to a line set one step further in.
+const char* const kUsageCarriedOn = R"(桂心散　治隂毒傷寒項直脚冷百節疼痛¶
+　　桂心　麻黄(去根/節)附子(炮製去皮/臍各三兩)甘草(炙微/赤剉)赤芍¶
+　　藥　乾薑(炮製/剉)枳殻(麩炒黄/去穰)杏仁(去皮尖雙仁麩/炒微黄各半兩)¶
+　　柴胡(一兩/去苗)¶
+　右㕮咀為散毎服四錢以水一中盞入生薑半分煎¶
+<pb:KR3e0067_WYG_134-26a>¶
+　　至六分去滓不計時候稍熱頻服汗出為度¶
+迴陽丹　治隂毒傷寒面青手足逆冷心腹氣脹脈候¶
+)";
+
+// 外臺秘要方 卷二十二: a chapter's count of its recipes after the last recipe of the chapter before.
+const char* const kRecipeCount = R"(崔氏療緊脣方¶
+　　取膝頭垢綿裹燒傅之¶
+又方¶
+　　取屠兒肉几上垢燒塗之¶
+又方¶
+<pb:KR3e0015_WYG_026-65a>¶
+　　燒人屎灰傅之¶
+又方¶
+　　馬芥亦名刺芥𢷬取汁日暴令濃先揩脣使血出¶
+　　以藥匕塗之亦療刺風(並出第/四卷中)¶
+　　瀋脣瘡爛方五首¶
+肘後療瀋脣常瘡爛方¶
+　　以五月五日鯉魚血墨和塗¶
+)";
+
+// 證治準繩 卷九十一: the header line fills its column and ends in the first herb's head, "黄" / "耆(剉)".
+const char* const kHerbHeadOnHeader = R"(聖惠黄耆散　治小兒痢渴心胸煩悶不欲飲食　黄¶
+　　耆(剉/)麥門冬(去心/焙)黄芩(各三/分)烏梅肉(三枚/微炒)龍骨(一/兩)¶
+　　白术　黄連(微炒去鬚/各半兩)¶
+　右件藥搗麄羅為散每服一錢以水一小盞煎至五¶
+　分去滓不計時候量兒大小分減温服¶
+<pb:KR3e0078_WYG_091-3b>¶
+黄芩散　治小兒痢渴不止　黄芩　訶梨勒(煨用/皮)樗¶
+)";
+
+// 外科理例 附方: the clause carried on to a line with a note of its own, before the ingredients.
+const char* const kClauseWithNote = R"((四/四)流氣飲　治流注及一切恚怒氣結腫作痛或胸膈¶
+　痞悶或風寒濕毒摶于經絡致氣血不和結成腫塊¶
+　肉色不變或漫腫木悶無頭(即瘡科流氣飲/)¶
+<pb:KR3e0073_WYG_008-15b>¶
+　桔梗(炒/)　人參　　當歸(酒拌/)官桂　　甘草(炙/)¶
+　黄耆(鹽湯/浸炒)厚朴(姜製/)防風　　紫蘇　　芍藥¶
+　烏藥　　枳殻(各七/分)㯽榔　　木香　　川芎¶
+　白芷(各五/分)¶
+　水二鍾煎八分食逺服¶
+(四/五)獨參湯　治潰瘍氣血虛極惡寒或發熱或失血之¶
+)";
+
+// 赤水元珠 卷二十二: herbs without doses between a 治… title and its usage.
+const char* const kUndosedUnderTitle = R"(治逆産¶
+　蛇退(一條順下/完全者)　蠶退紙(一張/)¶
+　　右共入新瓦罐内鹽泥固濟煆存性為末煎榆白¶
+　　皮湯下一錢三服覺痛便生¶
+又方　伏龍肝(研/末)毎服一錢酒調下兒戴土而下¶
+)";
+
+// 證治準繩 卷六十五: the clause runs on into the line where the herbs begin; their own lines are set deeper.
+const char* const kClauseIntoHerbs = R"(阿膠散　治妊娠或因頓仆胎動不安腰痛腹滿或有¶
+　所下或胎上搶心　熟地黄(二/兩)白芍藥　艾葉　當¶
+　　歸　甘草　阿膠　黄茋(各一/兩)　一方有川芎¶
+　右㕮咀每服半兩薑三片棗一枚同水煎¶
+又方　治妊娠胎動不安心神虛煩腹内痛¶
+)";
+
+// 赤水元珠 卷二十二: herbs without doses under a header whose clause ends on its own line.
+const char* const kUndosedUnderHeader = R"(催生柞木飲子　難産或胎爛腹中腹悶神效¶
+　生柞木(一尺/剉)甘草(大者/五寸)¶
+　　右水三鍾封罐口煎一鍾半候胎順産門徐徐温¶
+　　服即時分娩更無諸苦¶
+催生如神散　治横生逆産其功甚大¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -594,6 +684,88 @@ private slots:
         const QStringList catalogue = sourceCatalogue(records, {QStringLiteral("本草纲目")});
         QCOMPARE(catalogue, (QStringList{QStringLiteral("本草纲目"), QStringLiteral("普济方·千金方"),
                                          QStringLiteral("普济方·圣济总录")}));
+    }
+
+    void ziNamesStayWhole() {
+        const auto cake = parseFormulas(snippet(kZiNames));
+        QVERIFY(!cake.empty());
+        QCOMPARE(cake[0].name, QStringLiteral("化涎餅子"));
+        QCOMPARE(cake[0].indications, QStringLiteral("小兒風熱涎盛發喘嗽"));
+        const auto drink = parseFormulas(snippet(kZiWithNote));
+        QVERIFY(!drink.empty());
+        QCOMPARE(drink[0].name, QStringLiteral("凉膈飲子"));
+        QVERIFY(drink[0].indications.endsWith(QStringLiteral("鼻清肺")));
+        QVERIFY(!drink[0].indications.startsWith(QStringLiteral("子")));
+        // A bare heading line (證治準繩 卷三十五) is as long as its 子 allows.
+        QVERIFY(parseHeader(QStringLiteral("轆轤轉關天門冬飲子")));
+        QCOMPARE(parseHeader(QStringLiteral("轆轤轉關天門冬飲子"))->name,
+                 QStringLiteral("轆轤轉關天門冬飲子"));
+        // 飲 and 餅 still end a name where no 子 follows.
+        QCOMPARE(parseHeader(QStringLiteral("犀角飲　治小兒蠱毒痢下血不止身體壯熱"))->name,
+                 QStringLiteral("犀角飲"));
+    }
+
+    void usageCarriedOnOneStepIn() {
+        SourceFile file = snippet(kUsageCarriedOn);
+        file.fullWidth = 21; // the column of this edition
+        const auto formulas = parseFormulas(file);
+        const RawFormula* cinnamon = named(formulas, QStringLiteral("桂心散"));
+        QVERIFY(cinnamon);
+        QCOMPARE(
+            cinnamon->usage,
+            QStringLiteral("右㕮咀為散毎服四錢以水一中盞入生薑半分煎至六分去滓不計時候稍熱頻服汗出為度"));
+        QVERIFY(cinnamon->ingredients.endsWith(QStringLiteral("柴胡(一兩去苗)")));
+        QVERIFY(!cinnamon->usage.contains(QStringLiteral("迴陽丹")));
+    }
+
+    void recipeCountsEndThePassage() {
+        ParseStats stats;
+        SourceFile lipsFile = excerpt(kRecipeCount);
+        lipsFile.fullWidth = 20; // the column of this edition
+        const auto lips = parseFormulas(lipsFile, {}, &stats);
+        QCOMPARE(stats.sectionTitles, 1);
+        QVERIFY(lips.size() >= 4);
+        for (const RawFormula& formula : lips)
+            QVERIFY2(!formula.body.contains(QStringLiteral("脣瘡爛方")) &&
+                         !formula.ingredients.contains(QStringLiteral("脣瘡爛方")),
+                     qPrintable(formula.name));
+    }
+
+    void clauseAndHerbsKeepTheirWords() {
+        SourceFile astragalusFile = excerpt(kHerbHeadOnHeader);
+        astragalusFile.fullWidth = 21; // the column of this edition
+        const auto astragalus = parseFormulas(astragalusFile);
+        QVERIFY(!astragalus.empty());
+        QCOMPARE(astragalus[0].name, QStringLiteral("聖惠黄耆散"));
+        QCOMPARE(astragalus[0].indications, QStringLiteral("小兒痢渴心胸煩悶不欲飲食"));
+        QVERIFY(astragalus[0].ingredients.startsWith(QStringLiteral("黄耆(剉)麥門冬")));
+
+        const auto breech = parseFormulas(excerpt(kUndosedUnderTitle));
+        QVERIFY(!breech.empty());
+        QCOMPARE(breech[0].indications, QStringLiteral("逆産"));
+        QCOMPARE(breech[0].ingredients, QStringLiteral("蛇退(一條順下完全者)　蠶退紙(一張)"));
+        QVERIFY(breech[0].usage.startsWith(QStringLiteral("右共入新瓦罐内")));
+
+        SourceFile gelatinFile = excerpt(kClauseIntoHerbs);
+        gelatinFile.fullWidth = 21; // the column of this edition
+        const auto gelatin = parseFormulas(gelatinFile);
+        QVERIFY(!gelatin.empty());
+        QCOMPARE(gelatin[0].indications, QStringLiteral("妊娠或因頓仆胎動不安腰痛腹滿或有所下或胎上搶心"));
+        QVERIFY(gelatin[0].ingredients.startsWith(QStringLiteral("熟地黄(二兩)白芍藥")));
+
+        SourceFile birthFile = excerpt(kUndosedUnderHeader);
+        birthFile.fullWidth = 21; // the column of this edition
+        const auto birth = parseFormulas(birthFile);
+        QVERIFY(!birth.empty());
+        QCOMPARE(birth[0].name, QStringLiteral("催生柞木飲子"));
+        QCOMPARE(birth[0].indications, QStringLiteral("難産或胎爛腹中腹悶神效"));
+        QCOMPARE(birth[0].ingredients, QStringLiteral("生柞木(一尺剉)甘草(大者五寸)"));
+
+        const auto flow = parseFormulas(excerpt(kClauseWithNote));
+        const RawFormula* drink = named(flow, QStringLiteral("流氣飲"));
+        QVERIFY(drink);
+        QVERIFY(drink->indications.endsWith(QStringLiteral("肉色不變或漫腫木悶無頭(即瘡科流氣飲)")));
+        QVERIFY(drink->ingredients.startsWith(QStringLiteral("桔梗(炒)")));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

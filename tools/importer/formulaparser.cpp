@@ -16,6 +16,17 @@ bool isSuffix(QChar c) {
     return suffixes.contains(c);
 }
 
+// 飲子 and 餅子 are whole suffixes (涼膈飲子, 化涎餅子): the name does not end before their 子.
+bool endsName(const QString& text, qsizetype at) {
+    static const QString takesZi = QStringLiteral("飲餅餠");
+    const QChar c = text[at];
+    if (c == QChar(0x5B50)) // 子
+        return at > 0 && takesZi.contains(text[at - 1]);
+    if (!isSuffix(c))
+        return false;
+    return !(takesZi.contains(c) && at + 1 < text.size() && text[at + 1] == QChar(0x5B50));
+}
+
 // Characters that only running prose puts into the stretch before a suffix; a real name never holds them.
 bool isProseChar(QChar c) {
     static const QString prose = QStringLiteral("者也曰云矣乎為爲每服於其之而則");
@@ -203,9 +214,10 @@ std::optional<Header> parseHeader(const QString& text) {
         const QChar c = body[end];
         if (c == QLatin1Char('(') || c == kSpace || isProseChar(c))
             break;
-        if (!isSuffix(c))
+        if (!endsName(body, end))
             continue;
         const QString name = body.left(end + 1);
+        const qsizetype longest = c == QChar(0x5B50) ? 9 : 8; // 子 of 飲子 adds to the longest bare name
         qsizetype p = end + 1;
         const QStringList notes = readNotes(body, p);
         const qsizetype afterNotes = p;
@@ -214,7 +226,8 @@ std::optional<Header> parseHeader(const QString& text) {
         const QString rest = body.mid(p);
         bool accept = false;
         if (rest.isEmpty())
-            accept = !notes.isEmpty() || (name.size() >= 3 && name.size() <= 8 && !hasInnerSuffix(name));
+            accept =
+                !notes.isEmpty() || (name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name));
         else if (rest == QStringLiteral("方"))
             accept = true;
         else if (separated)
@@ -225,7 +238,7 @@ std::optional<Header> parseHeader(const QString& text) {
         if (accept && rest.isEmpty() && !notes.isEmpty() && name.size() <= 4 &&
             std::all_of(notes.begin(), notes.end(), isDoseNote))
             return std::nullopt;
-        const bool plausible = name.size() >= 3 && name.size() <= 8 && !hasInnerSuffix(name);
+        const bool plausible = name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name);
         if (!accept && !weak && !rest.isEmpty() && !separated && plausible) {
             // 四物湯調益榮衛…: a name run on into its description; a header only if doses follow.
             Header candidate;
@@ -327,6 +340,10 @@ bool usesBlankLines(const SourceFile& file) {
 
 // "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
 bool isSectionTitle(const SourceLine& line) {
+    // "　　脣瘡方三首": a chapter's count of its recipes, set at the ingredients' indent.
+    static const QRegularExpression count(QStringLiteral("^[^　()]{1,12}方[一二三四五六七八九十]+首$"));
+    if (line.indent >= 2 && count.match(line.text).hasMatch())
+        return true;
     static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
     return line.indent >= 3 && line.text.size() <= 12 && !line.text.contains(dose) &&
            !line.text.startsWith(QStringLiteral("方見")) && !line.text.contains(kSpace) &&
@@ -401,6 +418,8 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             level = Stop;
             if (stats)
                 ++stats->sectionTitles;
+        } else if (line.indent == 2 && wrapped && last == Usage) {
+            starts = false; // a full usage line carried on one step further in ("…有汗" / "　　出即愈")
         } else if (line.indent >= 2) {
             starts = !(wrapped && last == Ingredients);
             level = Ingredients;
@@ -483,6 +502,28 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
     return std::nullopt;
 }
 
+// A header line that fills its column and runs on into the ingredients may end in the first herb's
+// head: "…不欲飲食　黄" / "耆(剉)麥門冬…". A lone character after the clause's last space goes back
+// to the herb.
+QString takeHerbHead(QString& clause) {
+    const qsizetype space = clause.lastIndexOf(kSpace);
+    if (space < 0 || clause.size() - space - 1 != 1)
+        return {};
+    const QString head = clause.mid(space + 1);
+    if (head.contains(QLatin1Char('(')) || head.contains(QLatin1Char(')')))
+        return {};
+    clause.truncate(space);
+    return head;
+}
+
+// "…漫腫木悶無頭(即瘡科流氣飲)", "(子女人通用)": the end of a clause or of its note, one note and no dose;
+// herbs have notes after each of them ("葶藶(炒)澤㵼", "大㦸(水煮一時洗晒乾各半兩)大黄(濕紙包煨)").
+bool isClauseTail(const QString& line) {
+    static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤個箇半粒]"));
+    return line.count(QLatin1Char('(')) == 1 && line.endsWith(QLatin1Char(')')) &&
+           !line.mid(line.indexOf(QLatin1Char('('))).contains(dose);
+}
+
 // "杏仁(各五錢)": a line that ends in a dose note.
 bool endsInDose(const QString& line) {
     static const QRegularExpression dose(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤個箇半粒等][^)]*\\)$"));
@@ -546,6 +587,10 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
     bool currentStubNote = false;
     QString pending; // lines after a header that are either its clause or, without ingredients, the recipe
     bool pendingIsClause = false;
+    QStringList pendingLines;         // the lines `pending` was made of, one by one
+    bool pendingAfterFull = false;    // the header line ran on into them
+    bool headerHasClause = false;     // the header line says what the recipe treats
+    std::vector<bool> pendingWrapped; // for each of them, whether the line before ran on into it
     bool inUsage = false;
     QString lastName, lastClause;
     const int fileLast = file.lines.empty() ? 0 : file.lines.back().number;
@@ -672,6 +717,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             if (!header->rest.isEmpty())
                 joinPart(record.body, header->rest);
             pendingIsClause = header->kind == HeaderKind::Named;
+            headerHasClause = !header->clause.isEmpty();
             inUsage = false;
             // Some editions print the ingredients at the continuation indent: they begin at the first line
             // that reads as doses, and the usage at the first 右/上 line after them.
@@ -697,9 +743,13 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                     if (record.ingredients.isEmpty()) {
                         // Herbs without doses ("葶藶(炒)澤㵼　椒目…") run up to the first dose; they are set
                         // apart from the clause by their spaces and notes.
+                        // A line carried on from a full line of the clause and closed by one note of its
+                        // own is the clause still ("…結成腫塊" / "肉色不變或漫腫木悶無頭(即瘡科流氣飲)").
                         qsizetype first = heldLines.size();
-                        while (first > 0 && (heldLines[first - 1].contains(kSpace) ||
-                                             heldLines[first - 1].contains(QLatin1Char('('))))
+                        while (first > 0 &&
+                               (heldLines[first - 1].contains(kSpace) ||
+                                (heldLines[first - 1].contains(QLatin1Char('(')) &&
+                                 (!heldWrapped[first - 1] || !isClauseTail(heldLines[first - 1])))))
                             --first;
                         for (qsizetype h = first; h < heldLines.size(); ++h)
                             joinPart(record.ingredients, closeTableCells(heldLines[h]),
@@ -707,7 +757,23 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                         heldLines = heldLines.mid(0, first);
                         heldWrapped.resize(first);
                     }
-                    joinPart(record.ingredients, closeTableCells(line),
+                    QString herbs = line;
+                    if (record.ingredients.isEmpty() && k == 1 && wrapped) {
+                        herbs.prepend(takeHerbHead(record.indications));
+                        // "…腰痛腹滿或有" / "　所下或胎上搶心　熟地黄(二兩)…": the clause runs on into the
+                        // line that starts the herbs, where the herbs' own lines are set deeper.
+                        const qsizetype space = herbs.indexOf(kSpace);
+                        const bool deeper = k + 1 == block.lines.size() && b + 1 < blocks.size() &&
+                                            blocks[b + 1].level == Ingredients &&
+                                            blocks[b + 1].lines.front()->indent > block.lines[k]->indent &&
+                                            !isUsageStart(blocks[b + 1].first());
+                        if (deeper && space > 0 && !herbs.left(space).contains(QLatin1Char('(')) &&
+                            looksLikeIngredients(herbs.mid(space + 1))) {
+                            appendWrapped(record.indications, herbs.left(space));
+                            herbs = herbs.mid(space + 1);
+                        }
+                    }
+                    joinPart(record.ingredients, closeTableCells(herbs),
                              wrapped && !record.ingredients.isEmpty());
                 } else {
                     heldWrapped.push_back(wrapped);
@@ -716,6 +782,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             }
             for (const QString& line : heldLines)
                 appendWrapped(pending, line);
+            pendingLines = heldLines;
+            pendingWrapped = heldWrapped;
+            pendingAfterFull = !heldWrapped.empty() && heldWrapped.front();
             current = std::move(record);
             continue;
         }
@@ -723,6 +792,21 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             continue;
         const QString text = block.full();
         if (block.level == Usage || (isUsageStart(block.first()) && block.level != Heading)) {
+            // Under a 治… title, or a header whose clause ends on its own line, the lines before a 右…
+            // usage are the herbs, even without doses ("治逆産" / "蛇退(一條順下完全者)　蠶退紙(一張)" /
+            // "右共入…").
+            if (current->ingredients.isEmpty() && current->body.isEmpty() &&
+                (!pendingIsClause || headerHasClause) && !pendingAfterFull && !pending.isEmpty() &&
+                !pendingLines.isEmpty() && isUsageStart(block.first()) &&
+                std::all_of(pendingLines.begin(), pendingLines.end(), [](const QString& line) {
+                    return line.contains(kSpace) || line.contains(QLatin1Char('('));
+                })) {
+                for (qsizetype h = 0; h < pendingLines.size(); ++h)
+                    joinPart(current->ingredients, closeTableCells(pendingLines[h]),
+                             h > 0 && pendingWrapped[size_t(h)]);
+                pending.clear();
+            }
+            pendingLines.clear();
             if (!current->ingredients.isEmpty() || !pending.isEmpty() || !current->body.isEmpty()) {
                 if (!current->ingredients.isEmpty() && !pending.isEmpty() && !pendingIsClause) {
                     appendWrapped(current->indications, pending);
@@ -750,7 +834,11 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             appendWrapped(current->indications, pending);
             pending.clear();
         }
-        joinPart(current->ingredients, closeTableCells(text),
+        QString herbs = text;
+        if (current->ingredients.isEmpty() && current->body.isEmpty() && block.afterWrap &&
+            looksLikeIngredients(block.first()))
+            herbs.prepend(takeHerbHead(current->indications));
+        joinPart(current->ingredients, closeTableCells(herbs),
                  block.afterWrap && !current->ingredients.isEmpty());
         current->lastLine = block.lastLine();
     }
