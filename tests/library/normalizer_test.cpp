@@ -66,6 +66,8 @@ private slots:
         QTest::newRow("芸") << QStringLiteral("芸薹子") << QStringLiteral("芸苔子");
         // 㽲 is a griping pain, a word of its own: made into 疟 it would read as malaria.
         QTest::newRow("㽲") << QStringLiteral("治産後腹中㽲痛") << QStringLiteral("治产后腹中㽲痛");
+        // 㿔 is a wart on the toad of 蟾蜍丸 (身多㿔者), not only the 疹 of 㾦㿔.
+        QTest::newRow("㿔") << QStringLiteral("身多㿔者") << QStringLiteral("身多㿔者");
     }
     void charactersWithoutAStandardFormAreKept() {
         QFETCH(QString, source);
