@@ -20,8 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, libopencc-data")
-# Qt's own texts (context menus, the command line's help) in Simplified Chinese.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's own texts (context menus, the command line's help) in Simplified Chinese; HanaMin draws the characters
+# of the rarer CJK extensions that some records hold.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-hanazono")
 # CPack puts the summary above this as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Corvessa searches a read-only library of classical prescriptions and herb
 entries taken from classical Chinese medical books, by name, source book and
