@@ -94,6 +94,18 @@ QString decodeStrict(UConverter* converter, const QByteArray& bytes) {
     return buffer;
 }
 
+// The converters of the codec's hot path, opened once per thread (a converter is not thread-safe); null when
+// ICU cannot open one.
+UConverter* threadCp936() {
+    thread_local const Converter converter = openConverter();
+    return converter.get();
+}
+
+UConverter* threadGb18030() {
+    thread_local const Converter converter = openConverter("gb18030");
+    return converter.get();
+}
+
 bool hasPrivateUse(const QString& text) {
     return std::any_of(text.begin(), text.end(),
                        [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF; });
@@ -101,11 +113,11 @@ bool hasPrivateUse(const QString& text) {
 
 // The whole text through code page 936 at once, the usual case; empty when some character needs GB18030.
 QByteArray wholeIn936(const QString& text) {
-    thread_local const Converter cp936 = openConverter();
+    UConverter* const cp936 = threadCp936();
     if (!cp936 || hasPrivateUse(text))
         return {};
-    const QByteArray bytes = encodeStrict(cp936.get(), text);
-    return !bytes.isEmpty() && decodeStrict(cp936.get(), bytes) == text ? bytes : QByteArray();
+    const QByteArray bytes = encodeStrict(cp936, text);
+    return !bytes.isEmpty() && decodeStrict(cp936, bytes) == text ? bytes : QByteArray();
 }
 
 // Code page 936 gives some rare characters (䓖 among them) private-use code points where GB18030 names the
@@ -122,13 +134,13 @@ QByteArray characterBytes(const QString& character) {
     const auto found = known.constFind(character);
     if (found != known.constEnd())
         return *found;
-    thread_local const Converter cp936 = openConverter();
-    thread_local const Converter gb18030 = openConverter("gb18030");
+    UConverter* const cp936 = threadCp936();
+    UConverter* const gb18030 = threadGb18030();
     if (!cp936 || !gb18030)
         return {};
-    QByteArray bytes = encodeStrict(cp936.get(), character);
-    if (bytes.isEmpty() || decodeStrict(cp936.get(), bytes) != character || isPrivateUse(character))
-        bytes = encodeStrict(gb18030.get(), character);
+    QByteArray bytes = encodeStrict(cp936, character);
+    if (bytes.isEmpty() || decodeStrict(cp936, bytes) != character || isPrivateUse(character))
+        bytes = encodeStrict(gb18030, character);
     known.insert(character, bytes);
     return bytes;
 }
@@ -139,13 +151,13 @@ QString sequenceText(const QByteArray& sequence) {
     const auto found = known.constFind(sequence);
     if (found != known.constEnd())
         return *found;
-    thread_local const Converter cp936 = openConverter();
-    thread_local const Converter gb18030 = openConverter("gb18030");
+    UConverter* const cp936 = threadCp936();
+    UConverter* const gb18030 = threadGb18030();
     if (!cp936 || !gb18030)
         return {};
-    QString text = sequence.size() <= 2 ? decodeStrict(cp936.get(), sequence) : QString();
+    QString text = sequence.size() <= 2 ? decodeStrict(cp936, sequence) : QString();
     if (text.isEmpty() || isPrivateUse(text))
-        text = decodeStrict(gb18030.get(), sequence);
+        text = decodeStrict(gb18030, sequence);
     known.insert(sequence, text);
     return text;
 }
@@ -175,8 +187,8 @@ QByteArray toGb18030(const QString& text) {
 
 QString fromGb18030(const QByteArray& bytes) {
     {
-        thread_local const Converter cp936 = openConverter();
-        const QString text = cp936 ? decodeStrict(cp936.get(), bytes) : QString();
+        UConverter* const cp936 = threadCp936();
+        const QString text = cp936 ? decodeStrict(cp936, bytes) : QString();
         if (!text.isEmpty() && !hasPrivateUse(text))
             return text;
     }
