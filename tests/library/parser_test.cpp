@@ -372,6 +372,90 @@ const char* const kUndosedUnderHeader = R"(催生柞木飲子　難産或胎爛�
 催生如神散　治横生逆産其功甚大¶
 )";
 
+// 赤水玄珠 卷二十六: a 又方 under a new section, after a recipe told as prose, is no recipe of the formula
+// before.
+const char* const kAgainInNewSection = R"(雄黄丸　治癖積痰𠻳嘔吐¶
+　雄黄(五/錢)半夏　神麯　白麵(各一/兩)巴霜(四十九/粒另研)¶
+　　右末滴水為丸菉荳大用米糠拌炒赤色每服七¶
+　　丸加至十丸嘔吐薑湯下痰𠻳虀菜汁下¶
+　　吐瀉門¶
+凢霍亂吐不止者用蘆稷米炒黄煎湯飲之立止¶
+又方　白扁荳嫩苗煎湯飲之立止如無嫩苗時月即¶
+　用白扁荳炒過煎湯與之亦安¶
+)";
+
+// 仁斋直指 卷十五: a formula told in its usage alone, then its 又方; and 普濟方 卷三百二: a 又方 after a
+// cross-reference.
+const char* const kUsageOnlyParent = R"(濕秘㯽榔散治腸胃有濕大便秘澁¶
+　　㯽榔(不拘多少/)¶
+　右為末毎服二錢用蜜湯㸃服不以時候¶
+通治甘遂散治大小便不通¶
+　右以甘遂二兩赤皮者為末煉蜜二合和勻毎一兩¶
+　重分作四服日進一服蜜水下未知日二脈漸加之¶
+又方葵子末三合青竹葉一把水一升煑五沸頓服¶
+)";
+const char* const kAgainAfterStub = R"(檳榔散　治金瘡接筋補骨并血不止¶
+　　㯽榔(剉/)黄連(去鬚並/生用)¶
+　右等分搗羅為散乾傅之瘡上¶
+治金瘡續筋骨(方見毒箭所傷類/一名庭賓散方)¶
+又方(出肘/後方)¶
+　用石灰細篩以麻油和之作丸如栝蔞許大以炭火¶
+)";
+
+// 普濟方 卷四百二十: the acupuncture chapter's points under a 治… title.
+const char* const kPointList = R"(治心痛難俛仰及治心寒心疝衝冐死不知人¶
+　　穴　中脘　　治痛搶心　穴　腹結　行間¶
+治卒痛煩心中懊憹數欠頻伸心下悸悲　穴　通理¶
+)";
+
+// 肘後備急方 卷六: a source before the verb, "又" before another source, and a title with its recipe.
+const char* const kSourcesBeforeTheVerb = R"(錢相公篋中方療誤吞錢¶
+　以磁石棗許大一塊含之立出¶
+又方取艾蒿一把細剉用水五升煎取一升頓服便下¶
+又外臺祕要¶
+　取飴糖一斤漸漸盡食之鐶及釵便出¶
+治卒不得語方以苦酒煮苽子傅頸一周以衣包一日¶
+　一夕乃解即差¶
+)";
+
+// 赤水玄珠 卷八: herbs one space in without doses, the usage two spaces in.
+const char* const kHerbsOneSpaceIn = R"(桂枝羗活湯　處暑前後頭痛項强脉浮惡風有汗¶
+　桂枝　羗活　防風　甘草(炙/)¶
+　　各等分為粗末每服五錢水一盞半煎至一盞迎¶
+　　發日温服吐者加半夏麴¶
+麻黄羗活湯　頭痛項强脉浮惡風無汗¶
+)";
+
+// 赤水玄珠 卷十五: herbs under a clause carried on, the first herb cut by the line's end, the dose at the
+// end.
+const char* const kHerbsAfterCarriedClause = R"(八正散　治大人小兒心經藴熱臟腑閉結小便赤澀¶
+　癃閉不通熱淋血淋膏淋沙淋石淋並皆治之　車¶
+　前子　瞿麥　萹蓄　滑石　甘草　山梔　大黄¶
+　(麵包/煨)木通(各等/分)每服五七錢入燈心十莖煎至六分¶
+　　食前服¶
+又方　治諸淋¶
+)";
+
+// 普濟方 卷二百九十七: a usage that calls for more herbs, printed after it.
+const char* const kRecipeInStages = R"(抵金膏　治諸般痔漏久不愈者¶
+　　花蘂石(火煆過醋/淬研碎)生硫黄(細/研)黄丹(細/研)¶
+　　蚌粉(細研以上五/味各二兩)自然銅(一兩火煆/醋淬研碎)¶
+　已上六味同研勻用清油三十二兩入銅鍋内用炭¶
+　火熬去油十兩次入後藥¶
+　　草烏頭(四兩連皮/尖生用)骨碎補(去/毛)漢防己　龍骨　烏¶
+　　藥　虎骨(如無用敗皂/五味各二兩)¶
+　右件同入前鍋内毎服一小匙温酒下¶
+茶蒻散　治諸般痔漏下血疼痛¶
+)";
+
+// 御纂醫宗金鑑: the verse and the commentary after a recipe are no part of it.
+const char* const kVerseAfterRecipe = R"(千金漏蘆湯　治鼻疽¶
+　　漏蘆(二錢)　麻黄(一錢)¶
+　右水煎服¶
+(方/歌)千金漏蘆鼻疽發¶
+　　麻黄升麻翘芩草¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -417,6 +501,12 @@ private slots:
         QVERIFY(again);
         QCOMPARE(again->kind, HeaderKind::Again);
         QCOMPARE(again->rest, QStringLiteral("燒炊箄一枚漿水服方寸匕"));
+        auto dizzy = parseHeader(QStringLiteral("又方治風頭旋用蟬殻二兩微炒為末非時温酒下一"));
+        QCOMPARE(dizzy->clause, QStringLiteral("風頭旋"));
+        QCOMPARE(dizzy->rest, QStringLiteral("用蟬殻二兩微炒為末非時温酒下一"));
+        auto asBefore = parseHeader(QStringLiteral("又方治如前以鹿角炙令熱安舌下"));
+        QVERIFY(asBefore->clause.isEmpty()); // the complaint of the recipe before
+        QCOMPARE(asBefore->rest, QStringLiteral("以鹿角炙令熱安舌下"));
         // Prose, ingredients, usage and chapter titles are no headers.
         QVERIFY(!parseHeader(QStringLiteral("宜服小柴胡湯治之")));
         QVERIFY(!parseHeader(QStringLiteral("人參(去蘆洗焙)　茯苓(去皮)　　甘草")));
@@ -545,6 +635,7 @@ private slots:
         for (const RawFormula& formula : formulas)
             QVERIFY(!formula.usage.contains(QStringLiteral("普濟方卷")));
         QVERIFY(isColophon(QStringLiteral("金匱要略論註卷四")));
+        QVERIFY(isColophon(QStringLiteral("普濟方巻二百二"))); // 巻, as the editions print it too
         QVERIFY(!isColophon(QStringLiteral("卷柏散　治脱肛")));
 
         ParseStats stubs;
@@ -766,6 +857,152 @@ private slots:
         QVERIFY(drink);
         QVERIFY(drink->indications.endsWith(QStringLiteral("肉色不變或漫腫木悶無頭(即瘡科流氣飲)")));
         QVERIFY(drink->ingredients.startsWith(QStringLiteral("桔梗(炒)")));
+    }
+
+    void titlesWithTheirSourceAndIndication() {
+        const QSet<QString> known = {QStringLiteral("青膏"), QStringLiteral("升麻湯"),
+                                     QStringLiteral("蘇粥")};
+        auto ointment = parseHeader(QStringLiteral("千金治傷寒頭痛項強四肢煩疼青膏方"), &known);
+        QVERIFY(ointment);
+        QCOMPARE(ointment->name, QStringLiteral("青膏"));
+        QCOMPARE(ointment->clause, QStringLiteral("傷寒頭痛項強四肢煩疼"));
+        QCOMPARE(ointment->cited, QStringLiteral("千金"));
+        // Without the known names the title is not cut at a guess: it waits for them.
+        auto unknown = parseHeader(QStringLiteral("千金治傷寒頭痛項強四肢煩疼青膏方"));
+        QVERIFY(unknown && unknown->guessedName);
+        QCOMPARE(unknown->name, QStringLiteral("治傷寒頭痛項強四肢煩疼青膏方"));
+
+        auto counted = parseHeader(QStringLiteral("深師療天行毒病酷熱下痢七物升麻湯方"), &known);
+        QCOMPARE(counted->name, QStringLiteral("七物升麻湯"));
+        QCOMPARE(counted->clause, QStringLiteral("天行毒病酷熱下痢"));
+        // A word of purpose is no source: it stays with the indication.
+        auto food = parseHeader(QStringLiteral("食治老人五淋燥痛小便不多秘澀不通蘇粥方"), &known);
+        QCOMPARE(food->name, QStringLiteral("蘇粥"));
+        QCOMPARE(food->clause, QStringLiteral("食治老人五淋燥痛小便不多秘澀不通"));
+        QVERIFY(food->cited.isEmpty());
+
+        auto plain = parseHeader(QStringLiteral("崔氏療傷寒始得一二日方"));
+        QCOMPARE(plain->kind, HeaderKind::Unnamed);
+        QCOMPARE(plain->name, QStringLiteral("療傷寒始得一二日方"));
+        QCOMPARE(plain->clause, QStringLiteral("傷寒始得一二日"));
+        QCOMPARE(plain->cited, QStringLiteral("崔氏"));
+        auto also = parseHeader(QStringLiteral("又麻黄解肌湯療傷寒三四日煩疼不解者方"));
+        QCOMPARE(also->name, QStringLiteral("麻黄解肌湯"));
+        QCOMPARE(also->clause, QStringLiteral("傷寒三四日煩疼不解者"));
+        const QSet<QString> antimalarial = {QStringLiteral("度瘴散")};
+        auto ending = parseHeader(QStringLiteral("療傷寒一二日至三日可發汗度瘴散方"), &antimalarial);
+        QCOMPARE(ending->name, QStringLiteral("度瘴散"));
+        QCOMPARE(ending->clause, QStringLiteral("傷寒一二日至三日可發汗"));
+        QVERIFY(parseHeader(QStringLiteral("療傷寒一二日至三日可發汗度瘴散方"))->guessedName);
+        auto reed = parseHeader(QStringLiteral("治妊娠頭疼壯熱心煩嘔吐不下食名蘆根湯"));
+        QCOMPARE(reed->name, QStringLiteral("蘆根湯"));
+        QCOMPARE(reed->clause, QStringLiteral("妊娠頭疼壯熱心煩嘔吐不下食"));
+        QCOMPARE(parseHeader(QStringLiteral("又麥門冬散方"))->name, QStringLiteral("麥門冬散"));
+        QCOMPARE(parseHeader(QStringLiteral("又外臺祕要"))->kind, HeaderKind::Again);
+        QVERIFY(!parseHeader(QStringLiteral("又發背方")));
+        // "又" before a complaint is no other book.
+        QVERIFY(!parseHeader(QStringLiteral("又腎消夜尿七八升方")) ||
+                parseHeader(QStringLiteral("又腎消夜尿七八升方"))->kind != HeaderKind::Again);
+        // Sentences of the text stay text.
+        QVERIFY(!parseHeader(QStringLiteral("又少隂病得病二三日口燥咽乾急下之冝承氣湯")));
+        QVERIFY(!parseHeader(QStringLiteral("仲景治此宜用桂枝湯")));
+
+        const auto swallowed = parseFormulas(excerpt(kSourcesBeforeTheVerb));
+        QCOMPARE(swallowed.size(), size_t(4));
+        QCOMPARE(swallowed[0].name, QStringLiteral("療誤吞錢方"));
+        QCOMPARE(swallowed[0].cited, QStringLiteral("錢相公篋中方"));
+        QCOMPARE(swallowed[1].name, QStringLiteral("療誤吞錢方又方"));
+        QCOMPARE(swallowed[2].name, QStringLiteral("療誤吞錢方又方"));
+        QCOMPARE(swallowed[2].cited, QStringLiteral("外臺祕要"));
+        QCOMPARE(swallowed[3].name, QStringLiteral("治卒不得語方"));
+        QVERIFY(swallowed[3].body.startsWith(QStringLiteral("以苦酒煮苽子")));
+    }
+
+    void herbsWhereTheLayoutPutsThem() {
+        auto onHeader = parseHeader(QStringLiteral("當歸散　治血脉不通　當歸　穿山甲(灰炒)蒲黄(炒各半兩)"));
+        QCOMPARE(onHeader->clause, QStringLiteral("血脉不通"));
+        QCOMPARE(onHeader->herbs, QStringLiteral("當歸　穿山甲(灰炒)蒲黄(炒各半兩)"));
+        // A clause in two parts, without doses, stays whole.
+        auto twoParts = parseHeader(QStringLiteral("琥珀散　治心膈迷悶　腹臟撮痛(一名烏藥散)"));
+        QCOMPARE(twoParts->clause, QStringLiteral("心膈迷悶　腹臟撮痛(一名烏藥散)"));
+        QVERIFY(twoParts->herbs.isEmpty());
+
+        SourceFile file = excerpt(kHerbsOneSpaceIn);
+        file.fullWidth = 21; // the column of this edition
+        const auto formulas = parseFormulas(file, Layout::parse(QStringLiteral("ingredients=1 usage=2")));
+        QCOMPARE(formulas.size(), size_t(1));
+        QCOMPARE(formulas[0].indications, QStringLiteral("處暑前後頭痛項强脉浮惡風有汗"));
+        QCOMPARE(formulas[0].ingredients, QStringLiteral("桂枝　羗活　防風　甘草(炙)"));
+        QCOMPARE(formulas[0].usage,
+                 QStringLiteral("各等分為粗末每服五錢水一盞半煎至一盞迎發日温服吐者加半夏麴"));
+    }
+
+    void herbsAfterAClauseCarriedOn() {
+        SourceFile file = excerpt(kHerbsAfterCarriedClause);
+        file.fullWidth = 21; // the column of this edition
+        const auto formulas = parseFormulas(file, Layout::parse(QStringLiteral("ingredients=1 usage=2")));
+        QVERIFY(!formulas.empty());
+        QCOMPARE(formulas[0].name, QStringLiteral("八正散"));
+        QCOMPARE(formulas[0].indications,
+                 QStringLiteral("大人小兒心經藴熱臟腑閉結小便赤澀癃閉不通熱淋血淋膏淋沙淋石淋並皆治之"));
+        QVERIFY(formulas[0].ingredients.startsWith(QStringLiteral("車前子　瞿麥")));
+        QVERIFY(formulas[0].ingredients.contains(QStringLiteral("木通(各等分)")));
+    }
+
+    void recipesEndWhereTheBookSays() {
+        const auto stages = parseFormulas(excerpt(kRecipeInStages));
+        QCOMPARE(stages.size(), size_t(1));
+        QVERIFY(stages[0].ingredients.contains(QStringLiteral("草烏頭(四兩連皮尖生用)")));
+        QVERIFY(stages[0].usage.endsWith(QStringLiteral("毎服一小匙温酒下")));
+
+        QVERIFY(endsRecipes(QStringLiteral("(方歌)千金漏蘆鼻疽發")));
+        QVERIFY(endsRecipes(QStringLiteral("(註)此方")));
+        const auto verse = parseFormulas(excerpt(kVerseAfterRecipe));
+        QCOMPARE(verse.size(), size_t(1));
+        QCOMPARE(verse[0].usage, QStringLiteral("右水煎服"));
+
+        // The text's sentence "…者NAME主之" heads a recipe only where doses follow.
+        auto clam = parseHeader(QStringLiteral("吐後渴欲得飲而貪水者文蛤湯主之方"));
+        QCOMPARE(clam->name, QStringLiteral("文蛤湯"));
+        QCOMPARE(clam->clause, QStringLiteral("吐後渴欲得飲而貪水者"));
+        QVERIFY(clam->needsIngredients);
+        auto cimicifuga = parseHeader(QStringLiteral("治小兒頭面身體赤毒腫起作片宜用升麻膏"));
+        QCOMPARE(cimicifuga->name, QStringLiteral("升麻膏"));
+        QCOMPARE(cimicifuga->clause, QStringLiteral("小兒頭面身體赤毒腫起作片"));
+        const QSet<QString> known = {QStringLiteral("小青龍湯"), QStringLiteral("榆皮湯")};
+        auto qualified = parseHeader(QStringLiteral("深師療時復有欬者增損阮氏小青龍湯方"), &known);
+        QCOMPARE(qualified->name, QStringLiteral("增損阮氏小青龍湯"));
+        QCOMPARE(parseHeader(QStringLiteral("療淋榆皮湯方"), &known)->name, QStringLiteral("榆皮湯"));
+    }
+
+    void anotherRecipeFollowsItsOwnParent() {
+        const auto section = parseFormulas(excerpt(kAgainInNewSection));
+        QCOMPARE(section.size(), size_t(1));
+        QCOMPARE(section[0].name, QStringLiteral("雄黄丸"));
+        // One that says what it treats is named by it.
+        const auto told = parseFormulas(excerpt("一婦隂中挺出五寸許悶痛重墜水出淋漓小便澁滯¶\n"
+                                                "一方　治隂挺下脱¶\n"
+                                                "　當歸　黄芩(各二/兩)牡蠣(二兩/半)¶"));
+        QCOMPARE(told.size(), size_t(1));
+        QCOMPARE(told[0].name, QStringLiteral("治隂挺下脱方"));
+
+        const auto usageOnly = parseFormulas(excerpt(kUsageOnlyParent));
+        QCOMPARE(usageOnly.size(), size_t(3));
+        QCOMPARE(usageOnly[1].name, QStringLiteral("通治甘遂散"));
+        QVERIFY(usageOnly[1].usage.startsWith(QStringLiteral("右以甘遂二兩")));
+        QVERIFY(usageOnly[1].usage.endsWith(QStringLiteral("未知日二脈漸加之")));
+        QCOMPARE(usageOnly[2].name, QStringLiteral("通治甘遂散又方"));
+        QCOMPARE(usageOnly[2].indications, QStringLiteral("大小便不通"));
+
+        ParseStats stats;
+        const auto afterStub = parseFormulas(excerpt(kAgainAfterStub), {}, &stats);
+        QCOMPARE(stats.stubs, 1);
+        QCOMPARE(afterStub.size(), size_t(2));
+        QCOMPARE(afterStub[1].name, QStringLiteral("治金瘡續筋骨方又方"));
+        QCOMPARE(afterStub[1].indications, QStringLiteral("金瘡續筋骨"));
+
+        // Points to needle or burn are no recipes.
+        QVERIFY(parseFormulas(excerpt(kPointList)).empty());
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

@@ -12,13 +12,13 @@ namespace {
 const QChar kSpace(0x3000);
 
 bool isSuffix(QChar c) {
-    static const QString suffixes = QStringLiteral("湯散丸圓丹飲膏煎酒餅餠錠粥茶露膠方");
+    static const QString suffixes = QStringLiteral("湯散㪚丸圓圎丹飲飮膏煎酒餅餠錠粥茶露膠方");
     return suffixes.contains(c);
 }
 
 // 飲子 and 餅子 are whole suffixes (涼膈飲子, 化涎餅子): the name does not end before their 子.
 bool endsName(const QString& text, qsizetype at) {
-    static const QString takesZi = QStringLiteral("飲餅餠");
+    static const QString takesZi = QStringLiteral("飲飮餅餠");
     const QChar c = text[at];
     if (c == QChar(0x5B50)) // 子
         return at > 0 && takesZi.contains(text[at - 1]);
@@ -122,6 +122,134 @@ qsizetype skipSpaces(const QString& text, qsizetype pos) {
     return pos;
 }
 
+// "(一兩)", "三錢": a dose written out in a line of text.
+bool hasDoseWord(const QString& text) {
+    static const QRegularExpression dose(QStringLiteral("[一二三四五六七八九十半][兩两錢钱分銖枚升合斤]"));
+    return dose.match(text).hasMatch();
+}
+
+// "深師療天行毒病酷熱下痢七物升麻湯", "…時復有欬者增損阮氏小青龍湯": the count of herbs, or the words after
+// the clause's last 者, before a known name are part of the name.
+void takeQualifier(QString& clause, QString& name) {
+    const qsizetype who = clause.lastIndexOf(QChar(0x8005)); // 者
+    if (who >= 2 && clause.size() - who - 1 >= 1 && clause.size() - who - 1 <= 6) {
+        name.prepend(clause.mid(who + 1));
+        clause.truncate(who + 1);
+        return;
+    }
+    static const QRegularExpression count(QStringLiteral("[一二三四五六七八九十]{1,2}[物味]$"));
+    const auto match = count.match(clause);
+    if (!match.hasMatch())
+        return;
+    name.prepend(match.captured());
+    clause.chop(match.capturedLength());
+}
+
+// "千金療傷寒頭痛項強四肢煩疼青膏方", "崔氏療傷寒始得一二日方", "食治老人五淋燥痛…蘇粥方": a source (or a
+// word of purpose), the verb, the indication and the recipe's name run together in one title. The name is the
+// known name the title ends with, or the one the title gives after 名; without either the title is read as
+// "療…方", as a recipe without a name.
+std::optional<Header> attributedTitle(const QString& body, const QString& leadingCited,
+                                      const QSet<QString>* knownNames) {
+    qsizetype verb = -1;
+    for (qsizetype i = 1; i < body.size() && i <= 6 && verb < 0; ++i) {
+        if (body[i] == QLatin1Char('(') || body[i] == kSpace)
+            return std::nullopt;
+        if (body[i] == QChar(0x6CBB) || body[i] == QChar(0x7642)) // 治 療
+            verb = i;
+    }
+    if (verb < 0)
+        return std::nullopt;
+    const QString prefix = body.left(verb);
+    // 黄耆散治腕折: a name with its clause; but 聖惠方治…, 錢相公篋中方療… name a book.
+    const bool book = prefix.size() >= 3 && prefix.endsWith(QStringLiteral("方"));
+    if ((isSuffix(prefix.back()) && !book) || prefix.contains(QChar(0x540D)))
+        return std::nullopt;
+    qsizetype end = verb + 1;
+    while (end < body.size() && body[end] != QLatin1Char('(') && body[end] != kSpace)
+        ++end;
+    const QString title = body.mid(verb + 1, end - verb - 1);
+    qsizetype p = end;
+    const QStringList notes = readNotes(body, p);
+    // Text after the title makes it a sentence of the text, not a heading.
+    if (title.size() < 2 || title.size() > 30 || skipSpaces(body, p) < body.size())
+        return std::nullopt;
+    static const QRegularExpression sentence(QStringLiteral("[矣也乎此其]|宜用|用此方|多矣"));
+    if (sentence.match(title).hasMatch() || title.endsWith(QStringLiteral("諸方")))
+        return std::nullopt;
+    static const QString verbWords = QStringLiteral("通專兼能亦大主");
+    const bool verbPrefix = prefix.size() == 1 && verbWords.contains(prefix[0]);
+    // A source is a book's short title or a physician's name; words of purpose (食治, 下氣治) belong to the
+    // indication.
+    static const QString purpose = QStringLiteral("食下上補定搜外內生止除消安調理和一凡");
+    const bool source = !verbPrefix && prefix.size() >= 2 && !purpose.contains(prefix[0]);
+    QString rest = title;
+    if (rest.endsWith(QStringLiteral("方")))
+        rest.chop(1);
+    // Without 方 or a name's ending, only a book's or a family's title stands alone
+    // ("葛氏療年少氣充面生皰瘡", "聖惠方治誤吞銀鐶子釵子"); "丹溪治一婦年四十八…" tells a case.
+    static const QRegularExpression telling(QStringLiteral("[以用服者之其此凡一]"));
+    if (rest.isEmpty() || QStringLiteral("之法宜以其當在此則同者亦須").contains(title[0]))
+        return std::nullopt;
+    if (!title.endsWith(QStringLiteral("方")) && !endsName(rest, rest.size() - 1) &&
+        (!source || !(book || prefix.endsWith(QStringLiteral("氏"))) || rest.size() > 16 ||
+         rest.contains(telling)))
+        return std::nullopt;
+    const QString lead = source ? QString() : prefix + body[verb];
+
+    Header header;
+    header.kind = HeaderKind::Named;
+    header.verbClause = true;
+    header.cited = !leadingCited.isEmpty() ? leadingCited : source ? prefix : citedFrom(notes, false);
+    header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
+    QString name, clause;
+    if (endsName(rest, rest.size() - 1)) {
+        const qsizetype named = rest.lastIndexOf(QChar(0x540D)); // 名
+        if (named >= 1 && rest.size() - named - 1 >= 2 && rest.size() - named - 1 <= 10) {
+            name = rest.mid(named + 1);
+            clause = rest.left(named);
+            while (!clause.isEmpty() && QStringLiteral("亦一者").contains(clause.back()))
+                clause.chop(1);
+        } else if (knownNames) {
+            for (qsizetype n = std::min<qsizetype>(rest.size() - 1, 12); n >= 2 && name.isEmpty(); --n) {
+                if (knownNames->contains(rest.right(n))) {
+                    name = rest.right(n);
+                    clause = rest.left(rest.size() - n);
+                }
+            }
+        } else {
+            header.guessedName = true;
+        }
+    }
+    if (name.isEmpty()) {
+        header.kind = HeaderKind::Unnamed;
+        header.name = QString(body[verb]) + rest + QStringLiteral("方");
+        header.clause = lead + rest;
+    } else {
+        takeQualifier(clause, name);
+        header.name = name;
+        header.clause = lead + clause;
+    }
+    header.clause = stripVerb(header.clause);
+    return header;
+}
+
+// "當歸散　治血脉不通　當歸　穿山甲(灰炒)蒲黄(炒各半兩)": the herbs with their doses printed on the header
+// line after the clause. Takes them out of the clause and returns them.
+QString herbsAfterClause(QString& clause) {
+    static const QRegularExpression doseNote(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤等][^)]*\\)"));
+    for (qsizetype space = clause.indexOf(kSpace); space >= 0; space = clause.indexOf(kSpace, space + 1)) {
+        const QString after = clause.mid(space + 1);
+        if (!after.contains(doseNote))
+            return {};
+        if (after.startsWith(QLatin1Char('(')))
+            continue; // a note of the clause's own: "頭風　(王太醫方)　荆芥　石膏(煆各等分)"
+        clause.truncate(space);
+        return after;
+    }
+    return {};
+}
+
 } // namespace
 
 bool isUsageStart(const QString& text) {
@@ -140,13 +268,51 @@ bool isPreparationStart(const QString& text) {
     return usage.match(text).hasMatch();
 }
 
-std::optional<Header> parseHeader(const QString& text) {
+std::optional<Header> parseHeader(const QString& text, const QSet<QString>* knownNames) {
     qsizetype pos = 0;
     const QStringList leadingNotes = readNotes(text, pos);
     const QString leadingCited = citedFrom(leadingNotes, true);
     const QString body = text.mid(pos);
     if (body.isEmpty() || isPreparationStart(body))
         return std::nullopt;
+
+    // "又療傷寒一二日方", "又麻黄解肌湯療傷寒三四日煩疼不解者方": "and also", before a title of its own.
+    if (body.startsWith(QChar(0x53C8)) && !body.startsWith(QStringLiteral("又方")) && body.size() > 3) {
+        const QString again = body.mid(1);
+        const QString title = again.left(again.indexOf(QLatin1Char('(')));
+        // "又外臺祕要", "又楊氏産乳": one more recipe for the same complaint, from another book, named by a
+        // family or by a book's last word; "又腎消夜尿七八升方" is a complaint.
+        static const QRegularExpression book(
+            QStringLiteral("^([^治療主之云曰其此以用服取　()]{1,6}氏[^治療主之云曰其此以用服取　()]{0,4}|"
+                           "[^治療主之云曰其此以用服取　()]{2,7}[要錄録論書經集記傳])$"));
+        if (book.match(again).hasMatch()) {
+            Header header;
+            header.kind = HeaderKind::Again;
+            header.verbClause = true;
+            header.cited = again;
+            return header;
+        }
+        if (!title.endsWith(QStringLiteral("方")))
+            return std::nullopt;
+        // "又驗方(出肘後方)", "又一方": another recipe, as 又方 is.
+        static const QRegularExpression anotherRecipe(QStringLiteral("^[一驗效神經][驗效]?方$"));
+        if (anotherRecipe.match(title).hasMatch()) {
+            Header header;
+            header.kind = HeaderKind::Again;
+            header.verbClause = true;
+            qsizetype p = title.size();
+            header.cited = leadingCited.isEmpty() ? citedFrom(readNotes(again, p), false) : leadingCited;
+            return header;
+        }
+        // "又麥門冬散方", "又下乳汁通草散方": a name of its own, as a title that says what it treats is.
+        auto header = parseHeader(again, knownNames);
+        // "又發背方", "又長髮方" name a complaint, not a recipe: no title of their own.
+        if (!header || header->kind == HeaderKind::Again || header->needsIngredients ||
+            (!header->verbClause &&
+             (!header->clause.isEmpty() || header->name.endsWith(QStringLiteral("方")))))
+            return std::nullopt;
+        return header;
+    }
 
     if (body.startsWith(QStringLiteral("又方")) || body.startsWith(QStringLiteral("一方"))) {
         Header header;
@@ -157,10 +323,22 @@ std::optional<Header> parseHeader(const QString& text) {
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
         p = skipSpaces(body, p);
         const QString rest = body.mid(p);
-        if (startsWithVerb(rest) && rest.size() <= 60 && !rest.contains(kSpace))
-            header.clause = stripVerb(rest);
-        else
+        static const QRegularExpression asBefore(QStringLiteral("^[治療主](如前|同前|同上|證同前)"));
+        static const QRegularExpression recipeStart(QStringLiteral("[以用取]"));
+        if (const auto same = asBefore.match(rest); same.hasMatch()) {
+            header.rest = rest.mid(same.capturedLength()); // "又方治如前以鹿角炙…": the complaint before
+        } else if (startsWithVerb(rest) && rest.size() <= 60 && !rest.contains(kSpace)) {
+            // "又方治風頭旋用蟬殻二兩微炒為末…": the complaint, then the recipe, on one line.
+            const qsizetype recipe = hasDoseWord(rest) ? rest.indexOf(recipeStart, 3) : -1;
+            if (recipe > 0) {
+                header.clause = stripVerb(rest.left(recipe));
+                header.rest = rest.mid(recipe);
+            } else {
+                header.clause = stripVerb(rest);
+            }
+        } else {
             header.rest = rest;
+        }
         return header;
     }
 
@@ -172,8 +350,14 @@ std::optional<Header> parseHeader(const QString& text) {
         qsizetype end = 0;
         while (end < body.size() && body[end] != QLatin1Char('(') && body[end] != kSpace)
             ++end;
+        // "治卒不得語方以苦酒煮苽子傅頸…": the title and the recipe on one line.
+        static const QRegularExpression titleEnd(QStringLiteral("^[^()　]{3,20}?方(?=[以用取煮煑搗擣燒])"));
+        if (const auto match = titleEnd.match(body.left(end));
+            match.hasMatch() && match.capturedLength() < end)
+            end = match.capturedLength();
         QString name = body.left(end);
-        if (name.size() < 3 || name.size() > 20)
+        // A title may be long where it ends as one ("療傷寒八九日不差名爲敗傷寒諸藥不能消者方").
+        if (name.size() < 3 || name.size() > (name.endsWith(QStringLiteral("方")) ? 30 : 20))
             return std::nullopt;
         Header header;
         header.kind = HeaderKind::Unnamed;
@@ -183,6 +367,7 @@ std::optional<Header> parseHeader(const QString& text) {
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
         header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
         header.rest = body.mid(skipSpaces(body, p));
+        header.herbs = herbsAfterClause(header.rest);
         QString clause = stripVerb(name);
         if (clause.endsWith(QStringLiteral("方")))
             clause.chop(1);
@@ -192,6 +377,40 @@ std::optional<Header> parseHeader(const QString& text) {
         static const QRegularExpression sentence(QStringLiteral("[矣也乎]|宜用此|用此方|多矣"));
         if (sentence.match(name).hasMatch())
             return std::nullopt;
+        const qsizetype named = clause.lastIndexOf(QChar(0x540D)); // 治妊娠頭疼…不下食名蘆根湯
+        if (named >= 2 && clause.size() - named - 1 >= 2 && clause.size() - named - 1 <= 10 &&
+            endsName(clause, clause.size() - 1)) {
+            header.kind = HeaderKind::Named;
+            header.name = clause.mid(named + 1);
+            header.clause = clause.left(named);
+            return header;
+        }
+        // "治小兒頭面身體赤毒腫起作片宜用升麻膏": the advice names the recipe.
+        static const QRegularExpression advised(QStringLiteral("^(.{2,}?)宜[用服]([^　()]{2,8})$"));
+        if (const auto match = advised.match(clause);
+            match.hasMatch() && endsName(match.captured(2), match.captured(2).size() - 1)) {
+            header.kind = HeaderKind::Named;
+            header.name = match.captured(2);
+            header.clause = match.captured(1);
+            return header;
+        }
+        // "療傷寒一二日至三日可發汗度瘴散方", "療淋榆皮湯方": the recipe's name ends the title.
+        if (name.endsWith(QStringLiteral("方")) && clause.size() >= 4 &&
+            endsName(clause, clause.size() - 1)) {
+            if (!knownNames) {
+                header.guessedName = true;
+            } else {
+                for (qsizetype n = std::min<qsizetype>(clause.size() - 1, 12); n >= 3; --n) {
+                    if (knownNames->contains(clause.right(n))) {
+                        header.kind = HeaderKind::Named;
+                        header.name = clause.right(n);
+                        header.clause = clause.left(clause.size() - n);
+                        takeQualifier(header.clause, header.name);
+                        return header;
+                    }
+                }
+            }
+        }
         if (isSuffix(name.back()) && !name.endsWith(QStringLiteral("方"))) {
             clause.clear(); // 治狐惑湯 is the formula's own name
         } else if (!name.endsWith(QStringLiteral("方"))) {
@@ -204,6 +423,21 @@ std::optional<Header> parseHeader(const QString& text) {
 
     if (startsProse(body))
         return std::nullopt;
+    if (auto attributed = attributedTitle(body, leadingCited, knownNames))
+        return attributed;
+    // "吐後渴欲得飲而貪水者文蛤湯主之方": the text's own sentence over a recipe; a header where doses follow.
+    static const QRegularExpression prescribed(
+        QStringLiteral("^([^()　]{2,30}?者)([^()　]{2,10}?[湯散丸圓丹飲膏煎])主之方?$"));
+    if (const auto match = prescribed.match(body); match.hasMatch()) {
+        Header header;
+        header.kind = HeaderKind::Named;
+        header.name = match.captured(2);
+        header.clause = match.captured(1);
+        header.cited = leadingCited;
+        header.verbClause = true;
+        header.needsIngredients = true;
+        return header;
+    }
     // A line of herbs with their doses (石膏(碎)　知母(各一兩)) is no header, whatever its first word ends
     // in.
     static const QRegularExpression clauseVerb(QStringLiteral("[　)](治|療|主)"));
@@ -264,10 +498,25 @@ std::optional<Header> parseHeader(const QString& text) {
         header.verbClause = startsWithVerb(rest);
         if (rest != QStringLiteral("方"))
             header.clause = stripVerb(rest);
+        if (header.verbClause && header.clause.endsWith(QStringLiteral("方")))
+            header.clause.chop(1); // 療傷寒三四日煩疼不解者方: the title's 方 is no part of the indication
+        header.herbs = herbsAfterClause(header.clause);
         return header;
     }
     if (weak && startsWeakly(body) && weak->name.size() < 4)
         return std::nullopt;
+    // "蛇纏瘡(出危氏方)": a complaint and the book its recipe comes from; "刺泡法(出…)" is a procedure.
+    static const QRegularExpression complaint(
+        QStringLiteral("^([^()　者也曰云之其此]{2,10})\\((出[^()]{2,12})\\)$"));
+    if (const auto match = complaint.match(body);
+        !weak && match.hasMatch() && !match.captured(1).endsWith(QStringLiteral("法"))) {
+        Header header;
+        header.kind = HeaderKind::Unnamed;
+        header.name = match.captured(1) + QStringLiteral("方");
+        header.clause = match.captured(1);
+        header.cited = match.captured(2).mid(1);
+        return header;
+    }
     // 可治以人參黄耆湯: the sentence names a formula; 遂痰丸 is one.
     static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
     if (weak && startsWeakly(body) && weak->name.contains(prosy))
@@ -278,13 +527,14 @@ std::optional<Header> parseHeader(const QString& text) {
 bool isColophon(const QString& text) {
     // "普濟方卷一百一", "金匱要略論註卷四", "卷之三終": the line that closes a 卷.
     static const QRegularExpression colophon(
-        QStringLiteral("^[^()　]{0,12}卷(之)?[一二三四五六七八九十百上中下〇0-9]+(終|终|畢)?$"));
+        QStringLiteral("^[^()　]{0,12}[卷巻](之)?[一二三四五六七八九十百上中下〇0-9]+(終|终|畢)?$"));
     return colophon.match(text).hasMatch();
 }
 
 bool endsRecipes(const QString& text) {
     static const QRegularExpression end(QStringLiteral(
-        "^(○?[^()　]{1,16}第[一二三四五六七八九十百]+$|問曰|或問|答曰|歌曰|方歌|詩曰|又歌|總論|論曰)"));
+        "^(○?[^()　]{1,16}第[一二三四五六七八九十百]+$|問曰|或問|答曰|歌曰|方歌|詩曰|又歌|總論|論曰|"
+        "\\((註|集註|集解|方歌|按)\\))"));
     return end.match(text).hasMatch();
 }
 
@@ -413,6 +663,26 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
                 starts = true;
                 level = Heading;
             }
+        } else if (layout.ingredientIndent == 1 && layout.usageIndent == 2 && line.indent <= 2) {
+            // An edition that sets the herbs one space in, a new usage two spaces in, and carries every full
+            // line on two spaces in. A short line two spaces in after a finished usage is the next section's
+            // title ("　　吐瀉門"), as is "　　治熱之劑".
+            static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤]"));
+            const bool titleLike = line.indent == 2 && !wrapped && line.text.size() <= 8 &&
+                                   !line.text.contains(dose) && !line.text.contains(kSpace) &&
+                                   !isUsageStart(line.text);
+            if (titleLike && (last == Usage || line.text.endsWith(QStringLiteral("劑")))) {
+                starts = true;
+                level = Stop;
+                if (stats)
+                    ++stats->sectionTitles;
+            } else if (line.indent == 2) {
+                starts = !wrapped || isUsageStart(line.text);
+                level = Usage;
+            } else {
+                starts = last != Heading && !(wrapped && last == Ingredients);
+                level = Ingredients;
+            }
         } else if (isSectionTitle(line) && !wrapped) {
             starts = true;
             level = Stop;
@@ -540,16 +810,69 @@ bool hasDoses(const Block& block) {
 
 // A record that only points at a recipe printed elsewhere: "(方見寒門)", 组成 "方見熱門".
 bool isStub(const RawFormula& record, bool stubNote) {
-    if (!record.usage.isEmpty() || looksLikeIngredients(record.ingredients))
+    if (looksLikeIngredients(record.ingredients))
         return false;
-    static const QRegularExpression reference(QStringLiteral("方見|^\\(?見[^()]{1,10}[門類卷]|方在"));
-    if (stubNote)
+    static const QRegularExpression reference(
+        QStringLiteral("方見|^\\(?[並并]?見[^()]{1,10}[門類卷證]|方在"));
+    if (stubNote && record.usage.isEmpty())
         return true;
-    for (const QString* part : {&record.ingredients, &record.body, &record.indications}) {
+    // A "usage" may be the reference itself ("方見怔忡門"); a real usage tells a recipe.
+    if (!record.usage.isEmpty() && !reference.match(record.usage.left(16)).hasMatch())
+        return false;
+    for (const QString* part : {&record.ingredients, &record.body, &record.indications, &record.usage}) {
         if (reference.match(part->left(16)).hasMatch())
             return true;
     }
     return false;
+}
+
+// The acupuncture and moxibustion chapters list points ("穴　前頂", "穴中脘　治痛搶心　穴　腹結") under the
+// same 治… titles as the recipes; they are no recipes.
+bool isPointList(const RawFormula& record) {
+    if (!record.usage.isEmpty() || looksLikeIngredients(record.ingredients))
+        return false;
+    for (const QString* part : {&record.ingredients, &record.body}) {
+        if (part->startsWith(QStringLiteral("穴")) || part->startsWith(QStringLiteral("灸")) ||
+            part->contains(QStringLiteral("　穴")))
+            return true;
+    }
+    return false;
+}
+
+// "八正散　治…並皆治之　車" / "前子　瞿麥　萹蓄…" / "(麵包煨)木通(各等分)每服五七錢…": lines under a header
+// that read as a clause run on into herbs whose doses come only at the end. The herbs start at the list that
+// leads to the first dose; a lone character after the clause's last space is the head of the first herb.
+// Returns false, taking nothing, where no dose is printed.
+bool takeHeldHerbs(RawFormula& record, const QStringList& lines, const std::vector<bool>& wrapped) {
+    static const QRegularExpression doseNote(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤等][^)]*\\)"));
+    qsizetype dose = 0;
+    while (dose < lines.size() && !lines[dose].contains(doseNote))
+        ++dose;
+    if (dose == lines.size())
+        return false;
+    qsizetype first = dose;
+    while (first > 0 && lines[first - 1].contains(kSpace) && !lines[first - 1].contains(doseNote))
+        --first;
+    QString herbs;
+    if (first == 0 && dose > 0) {
+        // The first line carries the clause on, maybe with the head of the first herb: "…並皆治之　車".
+        const QString& line = lines[0];
+        const qsizetype space = line.lastIndexOf(kSpace);
+        if (space >= 4 && line.size() - space - 1 <= 2) {
+            appendWrapped(record.indications, line.left(space));
+            herbs = line.mid(space + 1);
+        } else {
+            appendWrapped(record.indications, line);
+        }
+        first = 1;
+    } else {
+        for (qsizetype h = 0; h < first; ++h)
+            appendWrapped(record.indications, lines[h]);
+    }
+    for (qsizetype h = first; h < lines.size(); ++h)
+        joinPart(herbs, closeTableCells(lines[h]), h == first ? !herbs.isEmpty() : wrapped[size_t(h)]);
+    record.ingredients = herbs;
+    return true;
 }
 
 } // namespace
@@ -602,7 +925,12 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             return;
         RawFormula record = std::move(*current);
         current.reset();
-        if (!pending.isEmpty()) {
+        const bool nothingYet =
+            record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
+        if (!pending.isEmpty() && pendingIsClause && nothingYet &&
+            takeHeldHerbs(record, pendingLines, pendingWrapped)) {
+            pending.clear();
+        } else if (!pending.isEmpty()) {
             if (pendingIsClause || !record.ingredients.isEmpty() || !record.usage.isEmpty())
                 appendWrapped(record.indications, pending);
             else
@@ -613,20 +941,24 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
         record.usage = tidy(record.usage);
         record.body = tidy(record.body);
         record.indications = stripVerb(tidy(record.indications));
-        if (record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty())
-            return;
-        // The acupuncture chapters list points ("穴　前頂") under the same 治… titles; they are no recipes.
-        if (record.ingredients.isEmpty() && record.usage.isEmpty() &&
-            (record.body.startsWith(QStringLiteral("穴")) || record.body.startsWith(QStringLiteral("灸"))))
-            return;
-        if (isStub(record, currentStubNote)) {
-            if (stats)
-                ++stats->stubs;
+        const bool empty = record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
+        if (empty && !currentStubNote) {
+            // A title with nothing under it: a 又方 after it has no parent to be named by.
+            lastName.clear();
+            lastClause.clear();
             return;
         }
+        // A 又方 after a cross-reference or a list of points is another recipe for the same complaint.
         if (!record.derived) {
             lastName = record.name;
             lastClause = record.indications;
+        }
+        if (isPointList(record))
+            return;
+        if (empty || isStub(record, currentStubNote)) {
+            if (stats)
+                ++stats->stubs;
+            return;
         }
         out.push_back(std::move(record));
     };
@@ -637,12 +969,16 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             if (block.level == Stop) {
                 finish();
                 headings.push_back(block.firstLine()); // a title ends the passage as a heading does
+                lastName.clear(); // a 又方 in the next section is no recipe of the last one's
+                lastClause.clear();
             }
             continue;
         }
         std::optional<Header> header;
         if (block.level == Heading || (paragraphs && block.level == Ingredients))
-            header = parseHeader(block.first());
+            header = parseHeader(block.first(), layout.knownNames);
+        if (header && header->guessedName && stats)
+            stats->wantsNames = true;
         // Among the ingredients a paragraph edition's header stands out only by its 治/療 clause: a line such
         // as 石膏　知母 is one more ingredient.
         static const QRegularExpression treats(QStringLiteral("治|療|主"));
@@ -660,7 +996,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                 if (auto resolved = runOnTitle(title, *layout.knownNames)) {
                     header = resolved;
                 } else if (header) {
-                    if (auto whole = parseHeader(title))
+                    if (auto whole = parseHeader(title, layout.knownNames))
                         header = whole; // 治… wrapped over two margin lines
                 }
             } else if (stats)
@@ -705,17 +1041,25 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             record.runOn = runOn;
             currentStubNote = header->stubNote;
             if (header->kind == HeaderKind::Again) {
-                if (lastName.isEmpty())
-                    continue;
-                record.name = lastName + QStringLiteral("又方");
-                record.derived = true;
-                if (record.indications.isEmpty())
-                    record.indications = lastClause;
+                if (!lastName.isEmpty()) {
+                    record.name = lastName + QStringLiteral("又方");
+                    record.derived = true;
+                    if (record.indications.isEmpty())
+                        record.indications = lastClause;
+                } else if (!header->clause.isEmpty() && header->clause.size() <= 24) {
+                    // "一方　治隂挺下脱" after the text of a case: named by what it treats, as untitled
+                    // recipes are.
+                    record.name = QStringLiteral("治") + header->clause + QStringLiteral("方");
+                } else {
+                    continue; // another recipe of a recipe that cannot be told
+                }
             } else {
                 record.name = header->name;
             }
             if (!header->rest.isEmpty())
                 joinPart(record.body, header->rest);
+            if (!header->herbs.isEmpty())
+                record.ingredients = closeTableCells(header->herbs);
             pendingIsClause = header->kind == HeaderKind::Named;
             headerHasClause = !header->clause.isEmpty();
             inUsage = false;
@@ -732,6 +1076,18 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                 const bool wrapped = file.wraps(*block.lines[k - 1]);
                 if (inUsage) {
                     appendWrapped(record.usage, line);
+                } else if (pendingIsClause && record.ingredients.isEmpty() && isPreparationStart(line) &&
+                           hasDoseWord(line) &&
+                           std::none_of(heldLines.begin(), heldLines.end(), [](const QString& held) {
+                               return held.contains(kSpace) || held.contains(QLatin1Char('('));
+                           })) {
+                    // "通治甘遂散治大小便不通" / "右以甘遂二兩赤皮者為末…": a recipe told in its usage alone.
+                    for (const QString& held : heldLines)
+                        appendWrapped(record.indications, held);
+                    heldLines.clear();
+                    heldWrapped.clear();
+                    joinPart(record.usage, line);
+                    inUsage = true;
                 } else if (!record.ingredients.isEmpty() && isUsageStart(line)) {
                     joinPart(record.usage, line);
                     inUsage = true;
@@ -788,6 +1144,13 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             current = std::move(record);
             continue;
         }
+        // A paragraph of text between a recipe and a 又方: the 又方 goes with the text, not the recipe. A
+        // note's last words wrapped to the margin are no such paragraph, nor is a commentator's note.
+        if (!header && block.level == Heading && layout.commentaryIndent < 0 &&
+            !block.first().startsWith(QLatin1Char('(')) && block.full().size() > 6) {
+            lastName.clear();
+            lastClause.clear();
+        }
         if (!current)
             continue;
         const QString text = block.full();
@@ -795,19 +1158,43 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             // Under a 治… title, or a header whose clause ends on its own line, the lines before a 右…
             // usage are the herbs, even without doses ("治逆産" / "蛇退(一條順下完全者)　蠶退紙(一張)" /
             // "右共入…").
-            if (current->ingredients.isEmpty() && current->body.isEmpty() &&
-                (!pendingIsClause || headerHasClause) && !pendingAfterFull && !pending.isEmpty() &&
-                !pendingLines.isEmpty() && isUsageStart(block.first()) &&
-                std::all_of(pendingLines.begin(), pendingLines.end(), [](const QString& line) {
-                    return line.contains(kSpace) || line.contains(QLatin1Char('('));
-                })) {
+            const bool herbsByIndent = layout.ingredientIndent == 1 && block.level == Usage;
+            const auto herbLine = [](const QString& line) {
+                return line.contains(kSpace) || line.contains(QLatin1Char('('));
+            };
+            if (herbsByIndent && current->ingredients.isEmpty() && current->body.isEmpty()) {
+                // The herbs are the lines one space in that read as a list; a clause carried on before them
+                // ("　肋刺痛月水不調") stays the clause.
+                qsizetype first = pendingLines.size();
+                while (first > 0 && herbLine(pendingLines[first - 1]))
+                    --first;
+                for (qsizetype h = first; h < pendingLines.size(); ++h)
+                    joinPart(current->ingredients, closeTableCells(pendingLines[h]),
+                             h > first && pendingWrapped[size_t(h)]);
+                if (first < pendingLines.size()) {
+                    pending.clear();
+                    for (qsizetype h = 0; h < first; ++h)
+                        appendWrapped(current->indications, pendingLines[h]);
+                }
+                if (current->ingredients.isEmpty() && pending.isEmpty() && !isUsageStart(block.first())) {
+                    joinPart(current->body, text); // "枯礬為末薑湯調下一錢吐之立愈": the whole recipe
+                    current->lastLine = block.lastLine();
+                    pendingLines.clear();
+                    continue;
+                }
+            } else if (current->ingredients.isEmpty() && current->body.isEmpty() &&
+                       (!pendingIsClause || headerHasClause) && !pendingAfterFull && !pending.isEmpty() &&
+                       !pendingLines.isEmpty() && isUsageStart(block.first()) &&
+                       std::all_of(pendingLines.begin(), pendingLines.end(), herbLine)) {
                 for (qsizetype h = 0; h < pendingLines.size(); ++h)
                     joinPart(current->ingredients, closeTableCells(pendingLines[h]),
                              h > 0 && pendingWrapped[size_t(h)]);
                 pending.clear();
             }
             pendingLines.clear();
-            if (!current->ingredients.isEmpty() || !pending.isEmpty() || !current->body.isEmpty()) {
+            if (!current->ingredients.isEmpty() || !pending.isEmpty() || !current->body.isEmpty() ||
+                (pendingIsClause && current->usage.isEmpty() && isPreparationStart(block.first()) &&
+                 hasDoseWord(block.first()))) {
                 if (!current->ingredients.isEmpty() && !pending.isEmpty() && !pendingIsClause) {
                     appendWrapped(current->indications, pending);
                     pending.clear();
@@ -825,6 +1212,10 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
         if (block.level == Heading && !inUsage && layout.commentaryIndent >= 0 &&
             !current->ingredients.isEmpty())
             continue;
+        // "…熬去油十兩次入後藥" / "　　草烏頭(四兩)…": a usage that calls for the herbs printed after it.
+        static const QRegularExpression awaits(QStringLiteral("(後藥|下項藥|入)$"));
+        if (inUsage && block.level == Ingredients && current->usage.contains(awaits) && hasDoses(block))
+            inUsage = false;
         if (inUsage || block.level == Heading) {
             finish();
             continue;

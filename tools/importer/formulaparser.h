@@ -63,10 +63,15 @@ struct Header {
     bool needsIngredients = false; // a name followed by text that is no clause: a header only before doses
     bool stubNote = false;         // a "(方見…)" note: the recipe is printed elsewhere
     bool verbClause = false;       // the header says what it treats (治…, 療…), or is a 又方
+    QString herbs;                 // ingredients with doses printed on the header line after the clause
+    // The name was cut from a title without the known names: the title is read again with them.
+    bool guessedName = false;
 };
 
-// Recognises a formula header: "name(notes)　治…", "name治…", a bare "name" line, "治…方", "又方…"/"一方…".
-std::optional<Header> parseHeader(const QString& text);
+// Recognises a formula header: "name(notes)　治…", "name治…", a bare "name" line, "治…方", "又方…"/"一方…",
+// and "source療…name方" titles. `knownNames`, where given, are the names printed as headers of their own:
+// they tell where such a title's indication ends and the name begins.
+std::optional<Header> parseHeader(const QString& text, const QSet<QString>* knownNames = nullptr);
 
 // True for the first line of a preparation and usage paragraph ("右為細末…", "上件藥…").
 bool isUsageStart(const QString& text);
