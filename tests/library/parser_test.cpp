@@ -456,6 +456,21 @@ const char* const kVerseAfterRecipe = R"(千金漏蘆湯　治鼻疽¶
 　　麻黄升麻翘芩草¶
 )";
 
+// 御纂醫宗金鑑 卷二十六: the clause and a herb table one space in, the usage two, then the commentary.
+const char* const kTableWithoutDoses = R"(生衇飲¶
+　治熱傷元氣氣短倦怠口渇出汗¶
+　人參　　　　　麥門冬¶
+　五味子¶
+　　水煎服¶
+　(註/)經云大氣積於胸中則肺主之夫暑熱傷肺肺傷¶
+　　則氣亦傷矣故氣短倦怠而喘欬也肺主皮毛肺¶
+逍遥散(方見前/調經門)¶
+　經行身痛¶
+　　羌桂四物湯¶
+　　黄耆建中湯¶
+當歸六黄湯¶
+)";
+
 } // namespace
 
 class ParserTest : public QObject {
@@ -935,6 +950,18 @@ private slots:
         QCOMPARE(formulas[0].ingredients, QStringLiteral("桂枝　羗活　防風　甘草(炙)"));
         QCOMPARE(formulas[0].usage,
                  QStringLiteral("各等分為粗末每服五錢水一盞半煎至一盞迎發日温服吐者加半夏麴"));
+    }
+
+    void herbTablesWithoutDoses() {
+        SourceFile file = excerpt(kTableWithoutDoses);
+        file.fullWidth = 22; // the column of this edition
+        const auto formulas = parseFormulas(file, Layout::parse(QStringLiteral("ingredients=1 usage=2")));
+        QCOMPARE(formulas.size(), size_t(1));
+        QCOMPARE(formulas[0].indications, QStringLiteral("熱傷元氣氣短倦怠口渇出汗"));
+        QCOMPARE(formulas[0].ingredients, QStringLiteral("人參　麥門冬　五味子"));
+        QCOMPARE(formulas[0].usage, QStringLiteral("水煎服"));
+        // The list of recipes under a cross-reference is no recipe of its own.
+        QVERIFY(!named(formulas, QStringLiteral("逍遥散")));
     }
 
     void herbsAfterAClauseCarriedOn() {

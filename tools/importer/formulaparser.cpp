@@ -817,7 +817,10 @@ bool isStub(const RawFormula& record, bool stubNote) {
         return false;
     static const QRegularExpression reference(
         QStringLiteral("方見|^\\(?[並并]?見[^()]{1,10}[門類卷證]|方在"));
-    if (stubNote && record.usage.isEmpty())
+    // Under a "(方見…)" title, lines without a dose are the names of other recipes or a section's words
+    // ("逍遥散(方見前調經門)" / "　經行身痛證治" / "　　羌桂四物湯"), not the recipe.
+    if (stubNote && (record.usage.isEmpty() || (record.ingredients.isEmpty() && !hasDoseWord(record.usage) &&
+                                                !hasDoseWord(record.body))))
         return true;
     // A "usage" may be the reference itself ("方見怔忡門"); a real usage tells a recipe.
     if (!record.usage.isEmpty() && !reference.match(record.usage.left(16)).hasMatch())
@@ -1166,11 +1169,20 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                 return line.contains(kSpace) || line.contains(QLatin1Char('('));
             };
             if (herbsByIndent && current->ingredients.isEmpty() && current->body.isEmpty()) {
-                // The herbs are the lines one space in that read as a list; a clause carried on before them
-                // ("　肋刺痛月水不調") stays the clause.
+                // The herbs are the lines one space in that read as a list, and a table's short last row
+                // ("　人參　　　　　麥門冬" / "　五味子"); a clause carried on before them
+                // ("　肋刺痛月水不調", "　治熱傷元氣…") stays the clause.
+                const auto herbish = [&](qsizetype h) {
+                    const QString& line = pendingLines[h];
+                    return herbLine(line) ||
+                           (line.size() <= 5 && !pendingWrapped[size_t(h)] && !startsWithVerb(line));
+                };
                 qsizetype first = pendingLines.size();
-                while (first > 0 && herbLine(pendingLines[first - 1]))
+                while (first > 0 && herbish(first - 1))
                     --first;
+                // A short line alone is a section's words ("　欬𠻳證治"), not a table.
+                if (std::none_of(pendingLines.begin() + first, pendingLines.end(), herbLine))
+                    first = pendingLines.size();
                 for (qsizetype h = first; h < pendingLines.size(); ++h)
                     joinPart(current->ingredients, closeTableCells(pendingLines[h]),
                              h > first && pendingWrapped[size_t(h)]);
