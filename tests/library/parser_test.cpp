@@ -25,6 +25,15 @@ SourceFile excerpt(const char* text) {
     return parseMandoku(QString::fromUtf8(text), QStringLiteral("excerpt.txt"));
 }
 
+// Parses an excerpt of an edition whose printed column is `width` characters wide: a snippet has too few
+// lines for the parser to measure it.
+std::vector<RawFormula> parseColumn(const char* text, int width, const QString& layout = {},
+                                    ParseStats* stats = nullptr) {
+    SourceFile file = excerpt(text);
+    file.fullWidth = width;
+    return parseFormulas(file, Layout::parse(layout), stats);
+}
+
 const RawFormula* named(const std::vector<RawFormula>& formulas, const QString& name) {
     for (const RawFormula& formula : formulas) {
         if (formula.name == name)
@@ -612,9 +621,7 @@ private slots:
     }
 
     void usageWithoutMarkerAndSectionTitles() {
-        SourceFile plain = excerpt(kPlainUsage);
-        plain.fullWidth = 21; // the column of this edition
-        const auto formulas = parseFormulas(plain);
+        const auto formulas = parseColumn(kPlainUsage, 21);
         QCOMPARE(formulas.size(), size_t(2));
         QCOMPARE(formulas[0].ingredients, QStringLiteral("白頭翁　川連　川栢　秦皮(三兩)"));
         QCOMPARE(formulas[0].usage, QStringLiteral("水煎三錢温服"));
@@ -706,21 +713,16 @@ private slots:
         QCOMPARE(formulas[0].usage,
                  QStringLiteral("右六味以水九升煮取三升分温三服取㣲汗汗不出食頃啜熱粥發之"));
 
-        const Layout commented = Layout::parse(QStringLiteral("commentary=1 usage=0"));
-        SourceFile file = excerpt(kCommentary);
-        file.fullWidth = 19; // the column of this edition (too few lines here to tell)
-        const auto plain = parseFormulas(file);
+        const auto plain = parseColumn(kCommentary, 19);
         QCOMPARE(plain.size(), size_t(1));
         QVERIFY(plain.front().usage.startsWith(QStringLiteral("本草云")));
-        const auto withUsage = parseFormulas(file, commented);
+        const auto withUsage = parseColumn(kCommentary, 19, QStringLiteral("commentary=1 usage=0"));
         QCOMPARE(withUsage.size(), size_t(1));
         QVERIFY(!withUsage[0].ingredients.contains(QStringLiteral("本草云")));
         QVERIFY(withUsage[0].usage.startsWith(QStringLiteral("右㭍味㕮咀")));
         QVERIFY(withUsage[0].usage.endsWith(QStringLiteral("將息及禁忌")));
 
-        SourceFile margin = excerpt(kCommentaryAtMargin);
-        margin.fullWidth = 19;
-        const auto atMargin = parseFormulas(margin, commented);
+        const auto atMargin = parseColumn(kCommentaryAtMargin, 19, QStringLiteral("commentary=1 usage=0"));
         QCOMPARE(atMargin.size(), size_t(1));
         QCOMPARE(atMargin[0].ingredients,
                  QStringLiteral("葛根(半斤)丼草(二兩炙味丼平)　黄芩(二兩味苦寒)黄連(三兩味苦寒)"));
@@ -826,9 +828,7 @@ private slots:
 
     void recipeCountsEndThePassage() {
         ParseStats stats;
-        SourceFile lipsFile = excerpt(kRecipeCount);
-        lipsFile.fullWidth = 20; // the column of this edition
-        const auto lips = parseFormulas(lipsFile, {}, &stats);
+        const auto lips = parseColumn(kRecipeCount, 20, {}, &stats);
         QCOMPARE(stats.sectionTitles, 1);
         QVERIFY(lips.size() >= 4);
         for (const RawFormula& formula : lips)
@@ -838,9 +838,7 @@ private slots:
     }
 
     void clauseAndHerbsKeepTheirWords() {
-        SourceFile astragalusFile = excerpt(kHerbHeadOnHeader);
-        astragalusFile.fullWidth = 21; // the column of this edition
-        const auto astragalus = parseFormulas(astragalusFile);
+        const auto astragalus = parseColumn(kHerbHeadOnHeader, 21);
         QVERIFY(!astragalus.empty());
         QCOMPARE(astragalus[0].name, QStringLiteral("聖惠黄耆散"));
         QCOMPARE(astragalus[0].indications, QStringLiteral("小兒痢渴心胸煩悶不欲飲食"));
@@ -852,16 +850,12 @@ private slots:
         QCOMPARE(breech[0].ingredients, QStringLiteral("蛇退(一條順下完全者)　蠶退紙(一張)"));
         QVERIFY(breech[0].usage.startsWith(QStringLiteral("右共入新瓦罐内")));
 
-        SourceFile gelatinFile = excerpt(kClauseIntoHerbs);
-        gelatinFile.fullWidth = 21; // the column of this edition
-        const auto gelatin = parseFormulas(gelatinFile);
+        const auto gelatin = parseColumn(kClauseIntoHerbs, 21);
         QVERIFY(!gelatin.empty());
         QCOMPARE(gelatin[0].indications, QStringLiteral("妊娠或因頓仆胎動不安腰痛腹滿或有所下或胎上搶心"));
         QVERIFY(gelatin[0].ingredients.startsWith(QStringLiteral("熟地黄(二兩)白芍藥")));
 
-        SourceFile birthFile = excerpt(kUndosedUnderHeader);
-        birthFile.fullWidth = 21; // the column of this edition
-        const auto birth = parseFormulas(birthFile);
+        const auto birth = parseColumn(kUndosedUnderHeader, 21);
         QVERIFY(!birth.empty());
         QCOMPARE(birth[0].name, QStringLiteral("催生柞木飲子"));
         QCOMPARE(birth[0].indications, QStringLiteral("難産或胎爛腹中腹悶神效"));
@@ -942,9 +936,7 @@ private slots:
         QCOMPARE(twoParts->clause, QStringLiteral("心膈迷悶　腹臟撮痛(一名烏藥散)"));
         QVERIFY(twoParts->herbs.isEmpty());
 
-        SourceFile file = excerpt(kHerbsOneSpaceIn);
-        file.fullWidth = 21; // the column of this edition
-        const auto formulas = parseFormulas(file, Layout::parse(QStringLiteral("ingredients=1 usage=2")));
+        const auto formulas = parseColumn(kHerbsOneSpaceIn, 21, QStringLiteral("ingredients=1 usage=2"));
         QCOMPARE(formulas.size(), size_t(1));
         QCOMPARE(formulas[0].indications, QStringLiteral("處暑前後頭痛項强脉浮惡風有汗"));
         QCOMPARE(formulas[0].ingredients, QStringLiteral("桂枝　羗活　防風　甘草(炙)"));
@@ -953,9 +945,7 @@ private slots:
     }
 
     void herbTablesWithoutDoses() {
-        SourceFile file = excerpt(kTableWithoutDoses);
-        file.fullWidth = 22; // the column of this edition
-        const auto formulas = parseFormulas(file, Layout::parse(QStringLiteral("ingredients=1 usage=2")));
+        const auto formulas = parseColumn(kTableWithoutDoses, 22, QStringLiteral("ingredients=1 usage=2"));
         QCOMPARE(formulas.size(), size_t(1));
         QCOMPARE(formulas[0].indications, QStringLiteral("熱傷元氣氣短倦怠口渇出汗"));
         QCOMPARE(formulas[0].ingredients, QStringLiteral("人參　麥門冬　五味子"));
@@ -965,9 +955,8 @@ private slots:
     }
 
     void herbsAfterAClauseCarriedOn() {
-        SourceFile file = excerpt(kHerbsAfterCarriedClause);
-        file.fullWidth = 21; // the column of this edition
-        const auto formulas = parseFormulas(file, Layout::parse(QStringLiteral("ingredients=1 usage=2")));
+        const auto formulas =
+            parseColumn(kHerbsAfterCarriedClause, 21, QStringLiteral("ingredients=1 usage=2"));
         QVERIFY(!formulas.empty());
         QCOMPARE(formulas[0].name, QStringLiteral("八正散"));
         QCOMPARE(formulas[0].indications,
