@@ -482,6 +482,64 @@ const char* const kTableWithoutDoses = R"(生衇飲¶
 
 } // namespace
 
+// 壽親養老新書 卷四: each recipe's name set deep on a line of its own, above the title that says what it
+// treats.
+const char* const kNameAboveTitle = R"(　　紫莧粥¶
+治産前後赤白痢¶
+　紫莧葉(細剉/一握)粇米(三/合)¶
+　右先以水煎莧葉取汁去滓下米煮粥空心食之立¶
+<pb:KR3e0021_WYG_004-68a>¶
+　瘥¶
+　　滑石粥¶
+治産後小便不利淋澁¶
+　滑石(半兩/别研)瞿麥穗(一/兩)粇米(三/合)¶
+　右以水三升先煎瞿麥取二升半濾去滓将汁入米¶
+　煮如常粥将熟入鹽少許葱白三寸方入滑石末煮¶
+　令稀稠得所分作三度食之¶
+)";
+
+// 普濟方 卷一百五十九: the first stage only grinds; the herbs of the second and the real usage follow.
+const char* const kTwoStages = R"(鹿角膠煎　治久肺氣咳𠻳¶
+　　鹿角膠(四兩搗碎/炒令黄)赤茯苓(一/兩)紫苑(一兩去/苖土)紫蘇子¶
+　　(二兩/炒)貝母(一兩/煨黄)百合(一/兩)¶
+　上六味搗羅為末¶
+　　杏仁(湯浸一兩去皮/尖雙仁炒研)生地黄汁(五/合)生薑汁(三/合)白蜜¶
+　　(八/兩)牛酥(五/合)¶
+　右藥都一處與地黄汁等相和攪勻於銀器内以慢¶
+　火煎成膏每於食後含半棗大嚥津¶
+蛤蚧丸　治久咳𠻳¶
+　　蛤蚧(一對/)¶
+)";
+
+// 普濟方 卷五十: a title that recommends its recipe is the parent of the 又方 after it.
+const char* const kRecommendedRecipe = R"(烏蛇圓　治風毒眉毛墮落冝服¶
+　　烏蛇肉　白附子　白殭蠶　乾蠍　防風(各半/兩)¶
+　右為末煉蜜和搗三二百杵丸如梧桐子大每日空¶
+　心温酒下二十丸夜臨卧再服¶
+治眉毛脱落冝用此方¶
+　用蓮子草搗攪取汁磨生鐵塗之以手揩磨令藥氣¶
+　透肉一日可三兩度塗之為妙¶
+又方(出聖/惠方)¶
+　用白礬十兩燒令汁盡細研為末以蒸餅和丸如梧¶
+　桐子大每日空腹以温水下七丸日加一丸至四十¶
+　丸减一丸周而復始効¶
+)";
+
+// 普濟方 卷四百二十二: moxibustion under a 治… title.
+const char* const kMoxibustion = R"(治疝氣¶
+　　於左右足下第二指中節横紋中各灸七壯至三¶
+　　七壯止艾丸不須大如麥粒而𦂳實為上¶
+)";
+
+// 小兒衛生總微論方 卷十八: the 又方's own indication on its title line.
+const char* const kAgainWithItsUse = R"(慱金散　治眼赤腫痛不可忍¶
+　　黄連(一錢/)¶
+　右為末毎用少許點之¶
+又方洗風毒熱赤¶
+　　銅碌(一錢/)滑石(二錢/)¶
+　右研極細毎用少許沸湯㸃洗¶
+)";
+
 class ParserTest : public QObject {
     Q_OBJECT
 
@@ -1019,6 +1077,61 @@ private slots:
 
         // Points to needle or burn are no recipes.
         QVERIFY(parseFormulas(excerpt(kPointList)).empty());
+    }
+
+    void namesAboveTheirTitles() {
+        const auto formulas = parseColumn(kNameAboveTitle, 21);
+        QCOMPARE(formulas.size(), size_t(2));
+        QCOMPARE(formulas[0].name, QStringLiteral("紫莧粥"));
+        QCOMPARE(formulas[0].indications, QStringLiteral("産前後赤白痢"));
+        QCOMPARE(formulas[0].ingredients, QStringLiteral("紫莧葉(細剉一握)粇米(三合)"));
+        QVERIFY(formulas[0].usage.endsWith(QStringLiteral("空心食之立瘥")));
+        QCOMPARE(formulas[1].name, QStringLiteral("滑石粥"));
+        QCOMPARE(formulas[1].firstLine, 7);
+        QVERIFY(formulas[1].usage.endsWith(QStringLiteral("分作三度食之")));
+        // A section's title at that depth ("　　食治眼目方") names no recipe.
+        const auto section = parseColumn("　　食治眼目方¶\n治老人肝臟虚弱逺視無力¶\n"
+                                         "　猪肝(一具細切/去筋膜)葱白(一握去/鬚切)¶\n　右煮作羮食之¶",
+                                         21);
+        QCOMPARE(section.size(), size_t(1));
+        QCOMPARE(section[0].name, QStringLiteral("治老人肝臟虚弱逺視無力方"));
+    }
+
+    void recipesInStagesAndOthersThatAreNone() {
+        const auto stages = parseColumn(kTwoStages, 21);
+        QCOMPARE(stages.size(), size_t(2));
+        QVERIFY(stages[0].ingredients.endsWith(QStringLiteral("牛酥(五合)")));
+        QVERIFY(stages[0].usage.startsWith(QStringLiteral("上六味搗羅為末")));
+        QVERIFY(stages[0].usage.endsWith(QStringLiteral("含半棗大嚥津")));
+        // A first stage that says how the medicine is taken is a whole recipe: the herbs after it are not
+        // its own.
+        const auto whole = parseColumn("萬安丸　治鬼瘧¶\n　　虎頭骨(酒炙/三兩)藜蘆(六/兩)¶\n"
+                                       "　右為末令患者頭上戴一丸立瘥¶\n　　甘草　烏梅(各等/分)¶\n"
+                                       "　右㕮咀每服半兩¶",
+                                       21);
+        QCOMPARE(whole.size(), size_t(1));
+        QCOMPARE(whole[0].usage, QStringLiteral("右為末令患者頭上戴一丸立瘥"));
+
+        QVERIFY(parseColumn(kMoxibustion, 21).empty());
+        QVERIFY(endsRecipes(QStringLiteral("癩風方論")));
+        QVERIFY(endsRecipes(QStringLiteral("按已上諸方治陽癎之藥")));
+        QVERIFY(!endsRecipes(QStringLiteral("按摩膏")));
+    }
+
+    void anotherRecipeAfterARecommendation() {
+        const auto formulas = parseColumn(kRecommendedRecipe, 21);
+        QCOMPARE(formulas.size(), size_t(3));
+        QCOMPARE(formulas[1].name, QStringLiteral("治眉毛脱落方"));
+        QCOMPARE(formulas[2].name, QStringLiteral("治眉毛脱落方又方"));
+        QCOMPARE(formulas[2].indications, QStringLiteral("眉毛脱落"));
+        // A sentence that recommends the recipe is still no title.
+        QVERIFY(!parseHeader(QStringLiteral("治之不已者宜用此方")));
+
+        const auto own = parseColumn(kAgainWithItsUse, 21);
+        QCOMPARE(own.size(), size_t(2));
+        QCOMPARE(own[1].name, QStringLiteral("慱金散又方"));
+        QCOMPARE(own[1].indications, QStringLiteral("洗風毒熱赤"));
+        QCOMPARE(own[1].ingredients, QStringLiteral("銅碌(一錢)滑石(二錢)"));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

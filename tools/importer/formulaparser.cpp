@@ -373,7 +373,15 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             clause.chop(1);
         if (clause.endsWith(QStringLiteral("諸")))
             return std::nullopt; // a chapter title such as 治女人帶下諸方
-        // 治…矣, 治過此死宜用此方: a sentence of the text, not a recipe's title.
+        // "治眉毛脱落冝用此方": a whole title that recommends the recipe under it.
+        static const QRegularExpression recommends(QStringLiteral("^(.{2,}?)[宜冝]用此方$"));
+        if (const auto match = recommends.match(clause + QStringLiteral("方"));
+            match.hasMatch() && !match.captured(1).contains(QRegularExpression(QStringLiteral("[矣也乎]")))) {
+            header.clause = match.captured(1);
+            header.name = QStringLiteral("治") + header.clause + QStringLiteral("方");
+            return header;
+        }
+        // 治…矣, "…中風者宜用此方": a sentence of the text, not a recipe's title.
         static const QRegularExpression sentence(QStringLiteral("[矣也乎]|宜用此|用此方|多矣"));
         if (sentence.match(name).hasMatch())
             return std::nullopt;
@@ -534,7 +542,7 @@ bool isColophon(const QString& text) {
 bool endsRecipes(const QString& text) {
     static const QRegularExpression end(QStringLiteral(
         "^(○?[^()　]{1,16}第[一二三四五六七八九十百]+$|問曰|或問|答曰|歌曰|方歌|詩曰|又歌|總論|論曰|"
-        "\\((註|集註|集解|方歌|按)\\))"));
+        "[^()　]{1,12}論$|按(此|已上|以上|前)|\\((註|集註|集解|方歌|按)\\))"));
     return end.match(text).hasMatch();
 }
 
@@ -837,12 +845,56 @@ bool isStub(const RawFormula& record, bool stubNote) {
 bool isPointList(const RawFormula& record) {
     if (!record.usage.isEmpty() || looksLikeIngredients(record.ingredients))
         return false;
+    // "於左右足下第二指中節横紋中各灸七壯": moxibustion told as a count of cones.
+    static const QRegularExpression cones(QStringLiteral("灸[^　]{0,8}?[一二三四五六七八九十百]+壯"));
     for (const QString* part : {&record.ingredients, &record.body}) {
         if (part->startsWith(QStringLiteral("穴")) || part->startsWith(QStringLiteral("灸")) ||
-            part->contains(QStringLiteral("　穴")))
+            part->contains(QStringLiteral("　穴")) ||
+            (part->indexOf(cones) >= 0 && part->indexOf(cones) < 20))
             return true;
     }
     return false;
+}
+
+// "　　紫莧粥" / "治産前後赤白痢" / "　紫莧葉(細剉/一握)…": some editions set the name deep, on a line of its
+// own before the margin title that says what it treats. The two are one header; read apart, the name would
+// end the last recipe's usage and the recipe would be named by its indication.
+SourceFile joinNamesToTitles(const SourceFile& file) {
+    static const QString foods = QStringLiteral("飯羮羹臛");
+    const auto isName = [&](const SourceLine& line) {
+        const QString& text = line.text;
+        if (line.indent < 2 || text.size() < 2 || text.size() > 8 || text.contains(kSpace) ||
+            text.contains(QLatin1Char('(')) || isUsageStart(text) || hasDoseWord(text) ||
+            text.endsWith(QStringLiteral("方")))
+            return false;
+        if (foods.contains(text.back()))
+            return !startsProse(text);
+        const auto header = parseHeader(text);
+        return header && header->kind == HeaderKind::Named && header->name == text;
+    };
+    const auto isTitle = [](const SourceLine& line) {
+        if (line.indent != 0)
+            return false;
+        const auto header = parseHeader(line.text);
+        return header && header->kind == HeaderKind::Unnamed && header->verbClause;
+    };
+    SourceFile out = file;
+    out.lines.clear();
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        const SourceLine& line = file.lines[i];
+        if (i + 1 < file.lines.size() && (i == 0 || !file.wraps(file.lines[i - 1])) && isName(line) &&
+            isTitle(file.lines[i + 1])) {
+            SourceLine joined = file.lines[i + 1];
+            joined.text = line.text + kSpace + joined.text;
+            joined.number = line.number;
+            joined.page = line.page;
+            out.lines.push_back(std::move(joined)); // keeps the title's width: it may still run on
+            ++i;
+            continue;
+        }
+        out.lines.push_back(line);
+    }
+    return out;
 }
 
 // "八正散　治…並皆治之　車" / "前子　瞿麥　萹蓄…" / "(麵包煨)木通(各等分)每服五七錢…": lines under a header
@@ -875,8 +927,18 @@ bool takeHeldHerbs(RawFormula& record, const QStringList& lines, const std::vect
         for (qsizetype h = 0; h < first; ++h)
             appendWrapped(record.indications, lines[h]);
     }
-    for (qsizetype h = first; h < lines.size(); ++h)
+    qsizetype usage =
+        dose + 1; // "　紫莧葉(細剉一握)粇米(三合)" / "　右先以水煎莧葉…": the usage after the herbs
+    while (usage < lines.size() && !isUsageStart(lines[usage]))
+        ++usage;
+    for (qsizetype h = first; h < usage; ++h)
         joinPart(herbs, closeTableCells(lines[h]), h == first ? !herbs.isEmpty() : wrapped[size_t(h)]);
+    for (qsizetype h = usage; h < lines.size(); ++h) {
+        if (h == usage)
+            joinPart(record.usage, lines[h]);
+        else
+            appendWrapped(record.usage, lines[h]);
+    }
     record.ingredients = herbs;
     return true;
 }
@@ -909,11 +971,16 @@ QString closeTableCells(const QString& text) {
     return out;
 }
 
-std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout, ParseStats* stats) {
+std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& layout, ParseStats* stats) {
+    const bool marginLayout =
+        layout.headingIndent < 0 && layout.ingredientIndent < 0 && !usesBlankLines(source);
+    const SourceFile joined = marginLayout ? joinNamesToTitles(source) : SourceFile{};
+    const SourceFile& file = marginLayout ? joined : source;
     std::vector<RawFormula> out;
     const std::vector<Block> blocks = splitBlocks(file, layout, stats);
     std::optional<RawFormula> current;
     bool currentStubNote = false;
+    QString currentAgainRest; // the words after a 又方 on its own line
     QString pending; // lines after a header that are either its clause or, without ingredients, the recipe
     bool pendingIsClause = false;
     QStringList pendingLines;         // the lines `pending` was made of, one by one
@@ -943,6 +1010,17 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
                 joinPart(record.body, pending);
         }
         pending.clear();
+        // "又方洗風毒熱赤" / "　　銅碌(一錢)滑石(二錢)": the words after 又方 say what this recipe is for.
+        // Not a name of its own ("又方通聲膏"), nor a note on where it came from ("史崇質傳云…", "名同治同").
+        // Nor how it is used ("先用吴茱萸煎湯洗", "于第九個月服"), nor "同上".
+        static const QRegularExpression recipeWords(QStringLiteral(
+            "^[以用取右上先于於凡如]|[()　云曰傳説說名此其同前宜者可服煎末灰汁調塗傅敷擦泥]|[以用]$"));
+        if (record.derived && record.body == currentAgainRest && !record.body.isEmpty() &&
+            record.body.size() <= 16 && !record.body.contains(recipeWords) && !hasDoseWord(record.body) &&
+            !endsName(record.body, record.body.size() - 1) && looksLikeIngredients(record.ingredients)) {
+            record.indications = record.body;
+            record.body.clear();
+        }
         record.ingredients = tidy(record.ingredients);
         record.usage = tidy(record.usage);
         record.body = tidy(record.body);
@@ -1046,6 +1124,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             record.indications = header->clause;
             record.runOn = runOn;
             currentStubNote = header->stubNote;
+            currentAgainRest = header->kind == HeaderKind::Again ? header->rest : QString();
             if (header->kind == HeaderKind::Again) {
                 if (!lastName.isEmpty()) {
                     record.name = lastName + QStringLiteral("又方");
@@ -1228,8 +1307,16 @@ std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layo
             !current->ingredients.isEmpty())
             continue;
         // "…熬去油十兩次入後藥" / "　　草烏頭(四兩)…": a usage that calls for the herbs printed after it.
+        // "上六味搗羅為末" / "　　杏仁(…)生地黄汁(五合)…" / "右藥都一處…煎成膏每於食後含…": a first
+        // stage that says nothing of taking the medicine, or of its effect, goes on with the herbs of the
+        // next.
         static const QRegularExpression awaits(QStringLiteral("(後藥|下項藥|入)$"));
-        if (inUsage && block.level == Ingredients && current->usage.contains(awaits) && hasDoses(block))
+        static const QRegularExpression taken(
+            QStringLiteral("[服下食飲飮塗敷傅貼含嚥咽洗調吞噙擦摻㸃點灌戴佩熏薰浴熨摩瘥差愈効效驗]"));
+        const bool unfinished =
+            !current->usage.contains(taken) && b + 1 < blocks.size() && blocks[b + 1].level == Usage;
+        if (inUsage && block.level == Ingredients && (current->usage.contains(awaits) || unfinished) &&
+            hasDoses(block))
             inUsage = false;
         if (inUsage || block.level == Heading) {
             finish();
