@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
         std::vector<ParsedFile> parsed;
         QSet<QString> knownNames;
         const std::vector<Book> books = readBooks(data.filePath(QStringLiteral("books.tsv")));
+        const GlyphTable glyphs = readGlyphTable(data.filePath(QStringLiteral("kr-glyphs.tsv")));
         for (const Book& book : books) {
             const QString title = normalize(book.title);
             bookTitles << title;
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
             if (files.isEmpty())
                 throw std::runtime_error("no source files for " + book.id.toStdString());
             for (const QString& name : files) {
-                SourceFile source = readMandoku(folder.filePath(name));
+                SourceFile source = readMandoku(folder.filePath(name), glyphs);
                 const Origin origin{book.id, book.title, source.juan, name};
                 if (book.role == QLatin1String("formulas")) {
                     ParsedFile file{origin, &book, {}, {}, std::nullopt};

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <stdexcept>
+#include <string>
 
 namespace corvessa::importer {
 
@@ -15,7 +16,7 @@ namespace {
 
 const QChar kIdeographicSpace(0x3000);
 
-QString cleanLine(const QString& raw) {
+QString cleanLine(const QString& raw, const GlyphTable& glyphs) {
     QString out;
     out.reserve(raw.size());
     int depth = 0;
@@ -26,7 +27,8 @@ QString cleanLine(const QString& raw) {
         if (c == QLatin1Char('&')) {
             const qsizetype end = raw.indexOf(QLatin1Char(';'), i);
             if (end > i && end - i <= 12) {
-                out += QChar(0x25A1); // □, the usual mark for a glyph the edition cannot print
+                // □ is the usual mark for a glyph the edition cannot print.
+                out += glyphs.value(raw.mid(i + 1, end - i - 1), QString(QChar(0x25A1)));
                 i = end;
                 continue;
             }
@@ -113,7 +115,54 @@ bool SourceFile::wraps(const SourceLine& line) const {
            (text[text.size() - 2] == kIdeographicSpace || text[text.size() - 2] == QLatin1Char(')'));
 }
 
-SourceFile parseMandoku(const QString& content, const QString& fileName) {
+GlyphTable parseGlyphTable(const QString& content, const QString& origin) {
+    static const QRegularExpression code(QStringLiteral("^KR\\d{4}$"));
+    GlyphTable table;
+    QHash<QString, int> seen; // code -> line, "-" lines included
+    const QStringList lines = content.split(QLatin1Char('\n'));
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList parts = line.split(QLatin1Char('\t'));
+        const auto fail = [&](const char* why) {
+            throw std::runtime_error(origin.toStdString() + ":" + std::to_string(n + 1) + ": " + why + ": " +
+                                     line.toStdString());
+        };
+        if (parts.size() != 4)
+            fail("expected code, character, occurrences and evidence separated by tabs");
+        if (!code.match(parts[0]).hasMatch())
+            fail("the code is not of the form KR0123");
+        const QString& character = parts[1];
+        const QList<uint> ucs4 = character.toUcs4();
+        if (character != QLatin1String("-") &&
+            (ucs4.size() != 1 || QChar::script(ucs4[0]) != QChar::Script_Han))
+            fail("the character is neither one Han character nor \"-\"");
+        bool number = false;
+        parts[2].toInt(&number);
+        if (!number)
+            fail("the occurrence count is not a number");
+        if (parts[3].trimmed().isEmpty())
+            fail("the evidence is missing");
+        if (seen.contains(parts[0]))
+            fail(qPrintable(QStringLiteral("the code is listed already on line %1").arg(seen[parts[0]])));
+        seen.insert(parts[0], int(n + 1));
+        if (character != QLatin1String("-"))
+            table.insert(parts[0], character);
+    }
+    return table;
+}
+
+GlyphTable readGlyphTable(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    return parseGlyphTable(QString::fromUtf8(file.readAll()), path);
+}
+
+SourceFile parseMandoku(const QString& content, const QString& fileName, const GlyphTable& glyphs) {
     static const QRegularExpression pageMarker(QStringLiteral("<pb:([^>]*)>"));
     SourceFile file;
     file.fileName = fileName;
@@ -141,7 +190,7 @@ SourceFile parseMandoku(const QString& content, const QString& fileName) {
         int indent = 0;
         while (indent < raw.size() && raw[indent] == kIdeographicSpace)
             ++indent;
-        const QString text = cleanLine(raw.mid(indent));
+        const QString text = cleanLine(raw.mid(indent), glyphs);
         SourceLine line;
         line.indent = text.isEmpty() ? 0 : indent;
         line.text = text;
@@ -157,11 +206,11 @@ SourceFile parseMandoku(const QString& content, const QString& fileName) {
     return file;
 }
 
-SourceFile readMandoku(const QString& path) {
+SourceFile readMandoku(const QString& path, const GlyphTable& glyphs) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("cannot read " + path.toStdString());
-    return parseMandoku(QString::fromUtf8(file.readAll()), QFileInfo(path).fileName());
+    return parseMandoku(QString::fromUtf8(file.readAll()), QFileInfo(path).fileName(), glyphs);
 }
 
 } // namespace corvessa::importer

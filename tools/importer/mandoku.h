@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -32,11 +33,23 @@ struct SourceFile {
     bool wraps(const SourceLine& line) const;
 };
 
+// The characters that missing-glyph codes stand for, "KR1082" -> 薢, from data/kr-glyphs.tsv. The files do
+// not describe these glyphs; each line of the table was read off the corpus and checked by hand. Codes the
+// table leaves as "-" are not in the map.
+using GlyphTable = QHash<QString, QString>;
+
+// Reads the table: "code<TAB>character or -<TAB>occurrences<TAB>evidence" lines, "#" comments. A line that
+// does not follow that form, or lists a code again, stops the import: a character in the wrong column would
+// change the text of every record the code occurs in. `origin` names the file in the error.
+GlyphTable parseGlyphTable(const QString& content, const QString& origin);
+GlyphTable readGlyphTable(const QString& path);
+
 // Parses the text of one 卷 file. Blank lines are kept (empty text) because some editions separate paragraphs
 // with them. Interlinear notes are printed in two half-columns split by "/"; the split is removed, so
-// "(出聖濟/總録)" reads "(出聖濟總録)". Missing-glyph entities (&KR0123;) become "□".
-SourceFile parseMandoku(const QString& content, const QString& fileName);
-SourceFile readMandoku(const QString& path);
+// "(出聖濟/總録)" reads "(出聖濟總録)". Missing-glyph entities (&KR0123;) become their character from
+// `glyphs`, or "□" where the table has none.
+SourceFile parseMandoku(const QString& content, const QString& fileName, const GlyphTable& glyphs = {});
+SourceFile readMandoku(const QString& path, const GlyphTable& glyphs = {});
 
 // Appends `next` to `text` as the continuation of a wrapped line: a note split over two lines, "(各/一)" +
 // "(两半)", is joined back into one note.

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// Missing-glyph codes: the hand-checked table of the characters they stand for, and the importer's reading of
+// the source texts with it.
+#include "mandoku.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTest>
+#include <stdexcept>
+
+using namespace corvessa::importer;
+
+namespace {
+
+const GlyphTable& sampleTable() {
+    static const GlyphTable table =
+        parseGlyphTable(QStringLiteral("# code, character, occurrences, evidence\n"
+                                       "KR1082\t薢\t132\t萆_ 120/132\n"
+                                       "\n"
+                                       "KR0008\t-\t860\tcatch-all\n"),
+                        QStringLiteral("sample.tsv"));
+    return table;
+}
+
+// The error the table gives for `content`, or the empty text when it is accepted.
+QString rejection(const QString& content) {
+    try {
+        parseGlyphTable(content, QStringLiteral("bad.tsv"));
+    } catch (const std::runtime_error& error) {
+        return QString::fromStdString(error.what());
+    }
+    return QString();
+}
+
+} // namespace
+
+class GlyphsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void mappedCodeBecomesItsCharacter() {
+        const SourceFile file =
+            parseMandoku(QStringLiteral("　　萆&KR1082;(各一兩)¶"), QString(), sampleTable());
+        QCOMPARE(file.lines.front().text, QStringLiteral("萆薢(各一兩)"));
+    }
+
+    void unlistedAndUndecidedCodesStayBoxes() {
+        const SourceFile file =
+            parseMandoku(QStringLiteral("白&KR0008;蠶　竹&KR0377;¶"), QString(), sampleTable());
+        QCOMPARE(file.lines.front().text, QStringLiteral("白□蠶　竹□"));
+        QVERIFY(!sampleTable().contains(QStringLiteral("KR0008")));
+        // Without a table every code is a box.
+        QCOMPARE(parseMandoku(QStringLiteral("萆&KR1082;¶"), QString()).lines.front().text,
+                 QStringLiteral("萆□"));
+    }
+
+    void widthsCountOneCellPerCode() {
+        const QString raw = QStringLiteral("　　萆&KR1082;　白&KR0008;蠶(各一/兩&KR1082;)¶");
+        const SourceLine with = parseMandoku(raw, QString(), sampleTable()).lines.front();
+        const SourceLine without = parseMandoku(raw, QString()).lines.front();
+        QCOMPARE(with.width, without.width);
+        // 2 indent + 萆□ + space + 白□蠶 + a note of 2/2 half-cells.
+        QCOMPARE(with.width, 2 + 2 + 1 + 3 + 2);
+        QCOMPARE(with.text, QStringLiteral("萆薢　白□蠶(各一兩薢)"));
+    }
+
+    void malformedLinesAreRejected() {
+        QVERIFY(rejection(QStringLiteral("KR1082\t薢\t132\tevidence\n")).isEmpty());
+        const QString fewFields = rejection(QStringLiteral("KR1082 薢 132 evidence\n"));
+        QVERIFY2(fewFields.contains(QStringLiteral("bad.tsv:1")) &&
+                     fewFields.contains(QStringLiteral("tabs")),
+                 qPrintable(fewFields));
+        QVERIFY(rejection(QStringLiteral("K1082\t薢\t132\tevidence\n")).contains(QStringLiteral("KR0123")));
+        QVERIFY(rejection(QStringLiteral("KR1082\t萆薢\t132\tevidence\n")).contains(QStringLiteral("Han")));
+        QVERIFY(rejection(QStringLiteral("KR1082\tx\t132\tevidence\n")).contains(QStringLiteral("Han")));
+        QVERIFY(rejection(QStringLiteral("KR1082\t薢\tmany\tevidence\n")).contains(QStringLiteral("number")));
+        QVERIFY(rejection(QStringLiteral("KR1082\t薢\t132\t \n")).contains(QStringLiteral("evidence")));
+        const QString twice = rejection(QStringLiteral("# head\nKR1082\t薢\t132\te\nKR1082\t-\t132\te\n"));
+        QVERIFY2(twice.contains(QStringLiteral("bad.tsv:3")) && twice.contains(QStringLiteral("line 2")),
+                 qPrintable(twice));
+    }
+
+    // The shipped table: one Han character per mapped code, each code once.
+    void shippedTableIsWellFormed() {
+        QFile file(QStringLiteral(CORVESSA_GLYPH_TABLE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString content = QString::fromUtf8(file.readAll());
+        const GlyphTable table = readGlyphTable(QStringLiteral(CORVESSA_GLYPH_TABLE));
+        QVERIFY(table.size() >= 20);
+        QSet<QString> codes;
+        int listed = 0;
+        for (const QString& line : content.split(QLatin1Char('\n'))) {
+            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+                continue;
+            const QString code = line.section(QLatin1Char('\t'), 0, 0);
+            QVERIFY2(!codes.contains(code), qPrintable(code));
+            codes.insert(code);
+            ++listed;
+        }
+        QVERIFY(listed > table.size()); // some codes are listed as "-"
+        for (auto it = table.constBegin(); it != table.constEnd(); ++it) {
+            const QList<uint> ucs4 = it.value().toUcs4();
+            QVERIFY2(ucs4.size() == 1 && QChar::script(ucs4[0]) == QChar::Script_Han, qPrintable(it.key()));
+            QVERIFY(codes.contains(it.key()));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(GlyphsTest)
+#include "glyphs_test.moc"
