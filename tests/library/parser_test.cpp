@@ -1134,6 +1134,33 @@ private slots:
         QCOMPARE(own[1].ingredients, QStringLiteral("銅碌(一錢)滑石(二錢)"));
     }
 
+    void headersThatCarryMoreThanAName() {
+        // The indication as the name's note; herbs with notes after the name; 丸子 is one ending.
+        const auto purge = parseHeader(QStringLiteral("大承氣湯(治大實大滿)"));
+        QCOMPARE(purge->clause, QStringLiteral("大實大滿"));
+        QVERIFY(parseHeader(QStringLiteral("黄耆湯(主治並見陰證論)"))->clause.isEmpty());
+        const auto talents =
+            parseHeader(QStringLiteral("增損三才丸　天門冬(酒浸去心)熟地黄(酒蒸)人參(去蘆)"));
+        QCOMPARE(talents->name, QStringLiteral("增損三才丸"));
+        QVERIFY(talents->clause.isEmpty());
+        QCOMPARE(talents->herbs, QStringLiteral("天門冬(酒浸去心)熟地黄(酒蒸)人參(去蘆)"));
+        const auto pill = parseHeader(QStringLiteral("青州白丸子(一名白丸子)治男子婦人手足癱瘓"));
+        QCOMPARE(pill->name, QStringLiteral("青州白丸子"));
+        QCOMPARE(pill->clause, QStringLiteral("男子婦人手足癱瘓"));
+        QCOMPARE(parseHeader(QStringLiteral("局方青州白丸子"))->name, QStringLiteral("局方青州白丸子"));
+
+        // "治證同前" takes the indication of the recipe before; "風證" files the recipe, it is no part of its
+        // name.
+        const auto formulas = parseColumn("定喘湯　治肺虚喘急¶\n　　人參(一/兩)¶\n　右水煎服¶\n"
+                                          "補肺湯　治證同前(滄州李官人宅/又名清金湯)¶\n　　鸎粟殻(製二/兩)¶\n"
+                                          "　右㕮咀水煎服¶\n風證神术散治四時瘟疫頭痛¶\n　　蒼术(五/兩)¶\n"
+                                          "　右剉散水煎服¶",
+                                          21);
+        QCOMPARE(formulas.size(), size_t(3));
+        QCOMPARE(formulas[1].indications, QStringLiteral("肺虚喘急"));
+        QCOMPARE(formulas[2].name, QStringLiteral("神术散"));
+    }
+
     void herbEntriesStopBeforeTheirPrescriptions() {
         const SourceFile file = parseMandoku(QString::fromUtf8(R"(<pb:KR3e0079_WYG_030-1a>¶
 　　金石之三(石類上三/十二種)¶

@@ -16,9 +16,10 @@ bool isSuffix(QChar c) {
     return suffixes.contains(c);
 }
 
-// 飲子 and 餅子 are whole suffixes (涼膈飲子, 化涎餅子): the name does not end before their 子.
+// 飲子, 餅子 and 丸子 are whole suffixes (涼膈飲子, 化涎餅子, 青州白丸子): the name does not end before their
+// 子.
 bool endsName(const QString& text, qsizetype at) {
-    static const QString takesZi = QStringLiteral("飲飮餅餠");
+    static const QString takesZi = QStringLiteral("飲飮餅餠丸圓");
     const QChar c = text[at];
     if (c == QChar(0x5B50)) // 子
         return at > 0 && takesZi.contains(text[at - 1]);
@@ -37,7 +38,7 @@ bool isProseChar(QChar c) {
 bool hasInnerSuffix(const QString& name) {
     static const QString strong = QStringLiteral("湯散丸");
     for (qsizetype i = 1; i + 1 < name.size(); ++i) {
-        if (strong.contains(name[i]))
+        if (strong.contains(name[i]) && !(i + 2 == name.size() && name.back() == QChar(0x5B50))) // 丸子
             return true;
     }
     return false;
@@ -509,6 +510,19 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         if (header.verbClause && header.clause.endsWith(QStringLiteral("方")))
             header.clause.chop(1); // 療傷寒三四日煩疼不解者方: the title's 方 is no part of the indication
         header.herbs = herbsAfterClause(header.clause);
+        // "大承氣湯(治大實/大滿)": the indication printed as the name's note; "(主治並見隂證論)" points
+        // elsewhere.
+        for (const QString& note : notes) {
+            if (header.clause.isEmpty() && startsWithVerb(note) && !note.contains(QChar(0x898B))) // 見
+                header.clause = stripVerb(note);
+        }
+        // "增損三才丸　天門冬(酒浸/去心)熟地黄(酒/蒸)…": herbs with their notes after the name, no clause.
+        static const QRegularExpression herbList(
+            QStringLiteral("^(?:[^　()治療主]{1,5}\\([^()]{1,12}\\)　?){2,}"));
+        if (!header.verbClause && separated && header.herbs.isEmpty() && herbList.match(rest).hasMatch()) {
+            header.herbs = rest;
+            header.clause.clear();
+        }
         return header;
     }
     if (weak && startsWeakly(body) && weak->name.size() < 4)
@@ -1139,8 +1153,16 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                     continue; // another recipe of a recipe that cannot be told
                 }
             } else {
+                // "風證神术散", "虚證當歸建中湯": the kind of complaint the book files the recipe under.
+                static const QRegularExpression filedUnder(
+                    QStringLiteral("^[風寒暑濕熱冷虚虛積食痰蟲血雜實]{1,2}證(?=.{3,}$)"));
                 record.name = header->name;
+                record.name.remove(filedUnder);
             }
+            // "補肺湯　治證同前", "又方治如前": the indication is the one of the recipe before.
+            static const QRegularExpression asBefore(QStringLiteral("^[證症]?(如前|同前|同上)(\\(.*\\))?$"));
+            if (!lastClause.isEmpty() && asBefore.match(record.indications).hasMatch())
+                record.indications = lastClause;
             if (!header->rest.isEmpty())
                 joinPart(record.body, header->rest);
             if (!header->herbs.isEmpty())
