@@ -1161,6 +1161,17 @@ private slots:
         QCOMPARE(formulas[2].name, QStringLiteral("神术散"));
     }
 
+    void anotherRecipeAfterAListOfOthers() {
+        // A list of recipes printed in other chapters heads nothing, though it fills its line.
+        const auto listed = parseColumn("二陳湯(痰/飲)　涼膈㪚(發/熱)　通聖㪚(眩/暈)　厚朴大黄湯(見/痞)¶\n"
+                                        "甘遂㪚¶\n　右以甘遂二兩赤皮者為末煉蜜二合和勻每一兩¶\n"
+                                        "又方　葵子末三合青竹葉一把水一升煮五沸頓服¶",
+                                        21);
+        QCOMPARE(listed.size(), size_t(2));
+        QCOMPARE(listed[0].name, QStringLiteral("甘遂㪚"));
+        QCOMPARE(listed[1].name, QStringLiteral("甘遂㪚又方"));
+    }
+
     void herbEntriesStopBeforeTheirPrescriptions() {
         const SourceFile file = parseMandoku(QString::fromUtf8(R"(<pb:KR3e0079_WYG_030-1a>¶
 　　金石之三(石類上三/十二種)¶

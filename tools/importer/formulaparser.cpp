@@ -622,6 +622,17 @@ bool isSectionTitle(const SourceLine& line) {
            !isUsageStart(line.text);
 }
 
+// "二陳湯(痰飲)　涼膈㪚(發熱)　通聖㪚(眩暈)": the recipes of other chapters that serve here too, each with
+// the chapter that prints it. The list heads no recipe, and its width says nothing of the line after it.
+bool isRecipeList(const QString& text) {
+    static const QRegularExpression item(
+        QStringLiteral("^[^　()治療主]{1,8}[湯散㪚丸圓丹飲飮膏煎]\\([^()]{1,6}\\)$"));
+    const QStringList items = text.split(kSpace, Qt::SkipEmptyParts);
+    return items.size() >= 2 && std::all_of(items.begin(), items.end(), [](const QString& entry) {
+               return item.match(entry).hasMatch();
+           });
+}
+
 // A margin line after a full line of prose goes on with that prose, unless it is plainly a header of its own.
 bool plainHeader(const QString& text) {
     const auto header = parseHeader(text);
@@ -650,6 +661,11 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             level = Stop;
             if (stats)
                 ++stats->colophons;
+        } else if (line.indent == 0 && isRecipeList(line.text)) {
+            starts = true;
+            level = Stop;
+            if (stats)
+                ++stats->sectionTitles;
         } else if (!wrapped && endsRecipes(line.text)) {
             starts = true;
             level = Stop;
