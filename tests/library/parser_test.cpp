@@ -1148,6 +1148,13 @@ private slots:
         QCOMPARE(pill->name, QStringLiteral("青州白丸子"));
         QCOMPARE(pill->clause, QStringLiteral("男子婦人手足癱瘓"));
         QCOMPARE(parseHeader(QStringLiteral("局方青州白丸子"))->name, QStringLiteral("局方青州白丸子"));
+        // The book a recipe comes from, without the recipe's other name.
+        QCOMPARE(parseHeader(QStringLiteral("枳實丸(出百一選方一名枳實三百丸)　治痞"))->cited,
+                 QStringLiteral("百一選方"));
+        QCOMPARE(parseHeader(QStringLiteral("生熱飲子(一名交加飲子出十便良方)治脾寒"))->cited,
+                 QStringLiteral("十便良方"));
+        QCOMPARE(parseHeader(QStringLiteral("牛黃眞珠丸(出聖濟總録)　治風驚"))->cited,
+                 QStringLiteral("聖濟總録"));
 
         // "治證同前" takes the indication of the recipe before; "風證" files the recipe, it is no part of its
         // name.

@@ -108,9 +108,12 @@ bool isDoseNote(const QString& note) {
 
 // A note that names the book a formula was taken from: "出聖濟總録", or a bare title before the name.
 QString citedFrom(const QStringList& notes, bool bareTitles) {
+    // "出百一選方一名枳實三百丸", "一名交加飲子出十便良方": the recipe's other name is no part of the book's.
+    static const QRegularExpression alias(
+        QStringLiteral("^(?:[一又亦]名[^出]{2,10})?出(.{2,13}?)(?:[一又亦]名.*)?$"));
     for (const QString& note : notes) {
-        if (note.startsWith(QStringLiteral("出")) && note.size() >= 3 && note.size() <= 14)
-            return note.mid(1);
+        if (const auto match = alias.match(note); match.hasMatch() && note.size() <= 24)
+            return match.captured(1);
         if (bareTitles && note.size() >= 2 && note.size() <= 12 && !isNumbering(note))
             return note;
     }
