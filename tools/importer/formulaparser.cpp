@@ -379,8 +379,9 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             return std::nullopt; // a chapter title such as 治女人帶下諸方
         // "治眉毛脱落冝用此方": a whole title that recommends the recipe under it.
         static const QRegularExpression recommends(QStringLiteral("^(.{2,}?)[宜冝]用此方$"));
+        static const QRegularExpression particle(QStringLiteral("[矣也乎]"));
         if (const auto match = recommends.match(clause + QStringLiteral("方"));
-            match.hasMatch() && !match.captured(1).contains(QRegularExpression(QStringLiteral("[矣也乎]")))) {
+            match.hasMatch() && !match.captured(1).contains(particle)) {
             header.clause = match.captured(1);
             header.name = QStringLiteral("治") + header.clause + QStringLiteral("方");
             return header;
@@ -881,9 +882,9 @@ bool isPointList(const RawFormula& record) {
     // "於左右足下第二指中節横紋中各灸七壯": moxibustion told as a count of cones.
     static const QRegularExpression cones(QStringLiteral("灸[^　]{0,8}?[一二三四五六七八九十百]+壯"));
     for (const QString* part : {&record.ingredients, &record.body}) {
+        const qsizetype moxa = part->indexOf(cones);
         if (part->startsWith(QStringLiteral("穴")) || part->startsWith(QStringLiteral("灸")) ||
-            part->contains(QStringLiteral("　穴")) ||
-            (part->indexOf(cones) >= 0 && part->indexOf(cones) < 20))
+            part->contains(QStringLiteral("　穴")) || (moxa >= 0 && moxa < 20))
             return true;
     }
     return false;
@@ -960,8 +961,8 @@ bool takeHeldHerbs(RawFormula& record, const QStringList& lines, const std::vect
         for (qsizetype h = 0; h < first; ++h)
             appendWrapped(record.indications, lines[h]);
     }
-    qsizetype usage =
-        dose + 1; // "　紫莧葉(細剉一握)粇米(三合)" / "　右先以水煎莧葉…": the usage after the herbs
+    // "　紫莧葉(細剉一握)粇米(三合)" / "　右先以水煎莧葉…": the usage after the herbs is no herb.
+    qsizetype usage = dose + 1;
     while (usage < lines.size() && !isUsageStart(lines[usage]))
         ++usage;
     for (qsizetype h = first; h < usage; ++h)
