@@ -6,6 +6,7 @@
 #include "library.h"
 #include "mandoku.h"
 #include "normalizer.h"
+#include "report.h"
 
 #include <QSet>
 #include <QTest>
@@ -65,6 +66,34 @@ const char* const kNearlyFull = R"(七香丸方　治口及身殠¶
 )";
 
 // 普濟方 卷四: ingredients set out as a table, two-character names spread over their cells.
+// A line a cell short of the column that ends in the first half of 麥門冬; notes make the cell count
+// uncertain, so the herb words tell.
+const char* const kCutShort = R"(補肺湯(出聖濟/總録)　治吐血後胸中痞痛口燥不喜食¶
+　　黃耆(細/剉)　桂(去粗/皮)　生乾地黃(焙/)　赤茯苓(去黒/皮)¶
+　　厚樸(去粗皮生/薑汁炙)　紫苑(去苖/土)　當歸(切/焙)　陳橘¶
+　　皮(湯浸去白/焙乾用)　五味子(各二/兩)　逺志(去/心)　麥門¶
+<pb:KR3e0067_WYG_190-19a>¶
+　　冬(去心/焙)　甘草(炙/剉)　鍾乳(研成/粉)　白石英(研成/粉)¶
+　　桑白皮根(剉炒各/一兩)　人参(一/兩)¶
+　右粗搗篩再入研藥同和匀每服五錢以水一盞半¶
+　大棗二枚劈破同煎至一盞去滓温服日二夜一¶
+)";
+
+// The same herbs printed whole elsewhere, and two that stand side by side without being one word.
+const char* const kWholeHerbs = R"(　　麥門冬(去心一/兩)　陳橘皮(湯浸去白/一兩)　甘草(炙半/兩)　蘇木(剉二/兩)¶
+　　陳橘皮(去白/焙)　麥門冬(各二/兩)　甘草(一/兩)　蘇木(一/兩)¶
+　　鷄蘇(一/兩)　木賊(一/兩)　當歸(切焙/二兩)　木賊(去節/半兩)¶
+)";
+
+// 又方 told as running text over a full line: the line ends inside 麥門冬.
+const char* const kRunningAgain = R"(治人心下虛悸方¶
+　麻黄半夏等分蜜丸如大豆日三丸半夏湯洗去滑乾¶
+又方茯苓乾地黄各四兩人參桂各三兩甘草二兩麥¶
+　門冬一斤去心半夏六兩洗滑生薑一斤以水一斗¶
+　又殺烏鷄取血及肝心煮三升分四服日三夜一其¶
+　間少食無爽作三劑差¶
+)";
+
 const char* const kTable = R"(可治以人參黄耆湯¶
 　　　人　參　　　白茯苓　　　熟地黄¶
 　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
@@ -1177,6 +1206,43 @@ private slots:
         QCOMPARE(listed.size(), size_t(2));
         QCOMPARE(listed[0].name, QStringLiteral("甘遂㪚"));
         QCOMPARE(listed[1].name, QStringLiteral("甘遂㪚又方"));
+    }
+
+    void herbNamesCutShortOfTheColumn() {
+        HerbWords counter;
+        counter.count(excerpt(kWholeHerbs));
+        SourceFile cut = excerpt(kCutShort);
+        cut.fullWidth = 21;
+        counter.count(cut);
+        const QSet<QString> words = counter.frequent(2);
+        QVERIFY(words.contains(QStringLiteral("麥門冬")));
+        QVERIFY(!words.contains(QStringLiteral("麥門"))); // a line's cut end is not counted as a word
+        QCOMPARE(cut.lines[3].width, 20);
+        QVERIFY(!cut.wraps(cut.lines[2]) && !cut.wraps(cut.lines[3]));
+        markCutWords(cut, words);
+        QVERIFY(cut.wraps(cut.lines[2]) && cut.wraps(cut.lines[3]));
+        QVERIFY(!cut.wraps(cut.lines[5]));
+        const auto formulas = parseFormulas(cut);
+        QCOMPARE(formulas.size(), size_t(1));
+        QVERIFY(formulas[0].ingredients.contains(QStringLiteral("當歸(切焙)　陳橘皮(湯浸去白焙乾用)")));
+        QVERIFY(formulas[0].ingredients.contains(QStringLiteral("逺志(去心)　麥門冬(去心焙)　甘草")));
+
+        // Two whole herbs whose ends happen to make a third stay apart: 鷄蘇 and 木賊, not 蘇木.
+        SourceFile apart = excerpt("　　人參(一/兩)　當歸(切/焙)　鷄蘇¶\n　　木賊(去節/)　甘草(炙/)¶\n");
+        apart.fullWidth = apart.lines[0].width + 1;
+        QVERIFY(words.contains(QStringLiteral("蘇木")));
+        markCutWords(apart, words);
+        QVERIFY(!apart.wraps(apart.lines[0]));
+        // The build's count of names cut in 组成 tells the two apart the same way.
+        QCOMPARE(wrapSplits(QStringLiteral("人參　甘　草(炙)　麥門冬"), words), 1);
+        QCOMPARE(wrapSplits(QStringLiteral("人參　鷄蘇　木賊(一兩)"), words), 0);
+
+        // A recipe told as running text: the full line runs on without a space.
+        SourceFile running = excerpt(kRunningAgain);
+        running.fullWidth = 21;
+        const auto again = parseFormulas(running);
+        QCOMPARE(again.size(), size_t(2));
+        QVERIFY(again[1].body.contains(QStringLiteral("甘草二兩麥門冬一斤去心")));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

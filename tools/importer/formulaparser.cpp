@@ -1005,6 +1005,68 @@ QString closeTableCells(const QString& text) {
     return out;
 }
 
+void HerbWords::count(const SourceFile& file) {
+    static const QRegularExpression note(QStringLiteral("\\([^()]*\\)"));
+    for (size_t i = 0; i < file.lines.size(); ++i) {
+        const QString& text = file.lines[i].text;
+        if (!looksLikeIngredients(text))
+            continue;
+        QString names = text;
+        names.replace(note, kSpace);
+        QStringList items = names.split(kSpace, Qt::SkipEmptyParts);
+        // The ends of a line may be pieces of a name cut by the wrap; counted, the common cuts ("麥門")
+        // would pass for words.
+        if (!items.isEmpty() && !text.endsWith(QLatin1Char(')')))
+            items.removeLast();
+        if (!items.isEmpty() && i > 0 && !file.lines[i - 1].text.endsWith(QLatin1Char(')')) &&
+            !file.lines[i - 1].text.isEmpty())
+            items.removeFirst();
+        for (const QString& item : std::as_const(items)) {
+            if (item.size() >= 2 && item.size() <= 4)
+                ++counts_[item];
+        }
+    }
+}
+
+QSet<QString> HerbWords::frequent(int minimum) const {
+    QSet<QString> words;
+    for (auto it = counts_.constBegin(); it != counts_.constEnd(); ++it) {
+        if (it.value() >= minimum)
+            words.insert(it.key());
+    }
+    return words;
+}
+
+void markCutWords(SourceFile& file, const QSet<QString>& words) {
+    if (file.fullWidth <= 0 || words.isEmpty())
+        return;
+    for (size_t i = 0; i + 1 < file.lines.size(); ++i) {
+        SourceLine& line = file.lines[i];
+        const SourceLine& next = file.lines[i + 1];
+        // A title at the margin goes on one or two steps in; other lines go on at their own indent.
+        const bool continues = next.indent == line.indent || (line.indent == 0 && next.indent <= 2);
+        if (line.width >= file.fullWidth || !continues || line.text.isEmpty() || next.text.isEmpty())
+            continue;
+        const QString tail = line.text.mid(
+            std::max(line.text.lastIndexOf(kSpace), line.text.lastIndexOf(QLatin1Char(')'))) + 1);
+        // A lone character after a space ("…木香　當" / "歸(炒)") is cut even further from the column's end:
+        // the herbs of a title's line are set out with wide spaces.
+        if (line.width < file.fullWidth - (tail.size() == 1 ? 4 : 2))
+            continue;
+        qsizetype headEnd = 0;
+        while (headEnd < next.text.size() && next.text[headEnd] != kSpace &&
+               next.text[headEnd] != QLatin1Char('('))
+            ++headEnd;
+        const QString head = next.text.left(headEnd);
+        if (tail.isEmpty() || head.isEmpty() || words.contains(tail) || words.contains(head))
+            continue;
+        for (qsizetype a = 1; a <= 2 && a <= tail.size() && !line.cutsWord; ++a) {
+            for (qsizetype b = 1; b <= 3 && b <= head.size() && !line.cutsWord; ++b)
+                line.cutsWord = words.contains(tail.right(a) + head.left(b));
+        }
+    }
+}
+
 std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& layout, ParseStats* stats) {
     const bool marginLayout =
         layout.headingIndent < 0 && layout.ingredientIndent < 0 && !usesBlankLines(source);
@@ -1041,7 +1103,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             if (pendingIsClause || !record.ingredients.isEmpty() || !record.usage.isEmpty())
                 appendWrapped(record.indications, pending);
             else
-                joinPart(record.body, pending);
+                joinPart(record.body, pending, pendingAfterFull && !record.body.isEmpty());
         }
         pending.clear();
         // "又方洗風毒熱赤" / "　　銅碌(一錢)滑石(二錢)": the words after 又方 say what this recipe is for.

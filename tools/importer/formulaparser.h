@@ -91,6 +91,22 @@ bool looksLikeIngredients(const QString& line);
 bool isColophon(const QString& text);
 bool endsRecipes(const QString& text);
 
+// Herb names as the ingredient lines print them, counted over the books: the words that tell a name cut by
+// the end of a line ("麥門" / "冬(去心焙)") from two names, where counting cells cannot, because a note's two
+// half-columns are not always transcribed cell for cell.
+class HerbWords {
+public:
+    void count(const SourceFile& file);
+    QSet<QString> frequent(int minimum = 40) const;
+
+private:
+    QHash<QString, int> counts_;
+};
+
+// Marks the lines one or two cells short of the column that end in part of a herb word the next line
+// finishes: neither piece is a word the books print on its own, and the two ends together make one.
+void markCutWords(SourceFile& file, const QSet<QString>& words);
+
 // Splits one 卷 file into formula records.
 std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout = {},
                                       ParseStats* stats = nullptr);

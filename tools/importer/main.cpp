@@ -72,6 +72,18 @@ int main(int argc, char** argv) {
         QSet<QString> knownNames;
         const std::vector<Book> books = readBooks(data.filePath(QStringLiteral("books.tsv")));
         const GlyphTable glyphs = readGlyphTable(data.filePath(QStringLiteral("kr-glyphs.tsv")));
+        // The herb words come from every book's ingredient lines before any book is parsed: a name cut by
+        // the end of a line is told by words the other books print whole.
+        HerbWords herbWords;
+        for (const Book& book : books) {
+            if (book.role != QLatin1String("formulas"))
+                continue;
+            const QDir folder(data.filePath(QStringLiteral("kanripo/") + book.id));
+            for (const QString& name :
+                 folder.entryList({book.id + QStringLiteral("_*.txt")}, QDir::Files, QDir::Name))
+                herbWords.count(readMandoku(folder.filePath(name), glyphs));
+        }
+        const QSet<QString> words = herbWords.frequent();
         for (const Book& book : books) {
             const QString title = normalize(book.title);
             bookTitles << title;
@@ -84,6 +96,7 @@ int main(int argc, char** argv) {
                 throw std::runtime_error("no source files for " + book.id.toStdString());
             for (const QString& name : files) {
                 SourceFile source = readMandoku(folder.filePath(name), glyphs);
+                markCutWords(source, words);
                 const Origin origin{book.id, book.title, source.juan, name};
                 if (book.role == QLatin1String("formulas")) {
                     ParsedFile file{origin, &book, {}, {}, std::nullopt};

@@ -17,6 +17,7 @@ struct SourceLine {
     int number = 0; // 1-based line number in the file
     int width =
         0; // printed width in character cells, indent included; a two-column note takes its longer half
+    bool cutsWord = false; // a line a cell or two short whose last word goes on in the next line
 };
 
 struct SourceFile {
@@ -29,7 +30,8 @@ struct SourceFile {
 
     // A line that fills the column goes on in the next one, possibly in the middle of a word. The
     // transcription does not always keep the cells exactly; a line one cell short that ends in a lone
-    // character after a space ("…甘松香　當" / "歸(各半兩)") is cut as well.
+    // character after a space ("…甘松香　當" / "歸(各半兩)") is cut as well, and so is a line whose word
+    // the herb words show to go on ("…逺志(去心)　麥門" / "冬(去心焙)"; see markCutWords).
     bool wraps(const SourceLine& line) const;
 };
 

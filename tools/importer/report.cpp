@@ -147,6 +147,9 @@ int wrapSplits(const QString& composition, const QSet<QString>& words) {
         const QString tail = before.mid(before.lastIndexOf(QLatin1Char(')')) + 1);
         if (words.contains(tail) || (endsWithWord(tail, words) && startsWithWord(after, words)))
             continue;
+        // A whole herb after the space is no cut piece ("大豆卷　柏子仁", "丁子香　白芷").
+        if (words.contains(after.left(after.indexOf(QLatin1Char('(')))))
+            continue;
         bool split = false;
         for (qsizetype a = 1; a <= 2 && a <= tail.size() && !split; ++a) {
             for (qsizetype b = 1; b <= 3 && b <= after.size() && !split; ++b)
