@@ -138,6 +138,7 @@ private slots:
         const QString content = QString::fromUtf8(file.readAll());
         const GlyphTable table = readGlyphTable(QStringLiteral(CORVESSA_GLYPH_TABLE));
         QVERIFY(table.codes.size() >= 20);
+        QVERIFY(!table.sequences.empty());
         QSet<QString> codes;
         int listed = 0;
         for (const QString& line : content.split(QLatin1Char('\n'))) {
