@@ -18,7 +18,11 @@ const GlyphTable& sampleTable() {
         parseGlyphTable(QStringLiteral("# code, character, occurrences, evidence\n"
                                        "KR1082\t薢\t132\t萆_ 120/132\n"
                                        "\n"
-                                       "KR0008\t-\t860\tcatch-all\n"),
+                                       "KR0008\t-\t860\tcatch-all\n"
+                                       "&KR0797;&KR0803;\t栝蔞\t202\tcorpus 栝蔞 851\n"
+                                       "括&KR0803;\t括蔞\t24\tcorpus 括蔞 544\n"
+                                       "菝&KR0797;\t菝葜\t4\tcorpus 菝葜 123\n"
+                                       "灸&KR1082;\t-\t1\tnot 薢 here\n"),
                         QStringLiteral("sample.tsv"));
     return table;
 }
@@ -49,10 +53,56 @@ private slots:
         const SourceFile file =
             parseMandoku(QStringLiteral("白&KR0008;蠶　竹&KR0377;¶"), QString(), sampleTable());
         QCOMPARE(file.lines.front().text, QStringLiteral("白□蠶　竹□"));
-        QVERIFY(!sampleTable().contains(QStringLiteral("KR0008")));
+        QVERIFY(!sampleTable().codes.contains(QStringLiteral("KR0008")));
         // Without a table every code is a box.
         QCOMPARE(parseMandoku(QStringLiteral("萆&KR1082;¶"), QString()).lines.front().text,
                  QStringLiteral("萆□"));
+    }
+
+    void sequencesAreReplacedBeforeSingleCodes() {
+        // Both halves missing, one half printed, and a code that is another glyph after 菝.
+        const SourceFile file =
+            parseMandoku(QStringLiteral("　　&KR0797;&KR0803;根　括&KR0803;實　菝&KR0797;　&KR0797;¶"),
+                         QString(), sampleTable());
+        QCOMPARE(file.lines.front().text, QStringLiteral("栝蔞根　括蔞實　菝葜　□"));
+        // A "-" sequence keeps its code a box where the single code would read another character.
+        const SourceFile kept =
+            parseMandoku(QStringLiteral("灸&KR1082;第五椎　萆&KR1082;¶"), QString(), sampleTable());
+        QCOMPARE(kept.lines.front().text, QStringLiteral("灸□第五椎　萆薢"));
+        // A single code beside a sequence's code, but not in that sequence, is untouched.
+        QCOMPARE(parseMandoku(QStringLiteral("&KR0803;根　𤓰&KR0803;¶"), QString(), sampleTable())
+                     .lines.front()
+                     .text,
+                 QStringLiteral("□根　𤓰□"));
+        // A sequence takes as many cells as it has codes and characters.
+        const QString raw = QStringLiteral("　　&KR0797;&KR0803;根¶");
+        QCOMPARE(parseMandoku(raw, QString(), sampleTable()).lines.front().width,
+                 parseMandoku(raw, QString()).lines.front().width);
+    }
+
+    void malformedSequencesAreRejected() {
+        QVERIFY(rejection(QStringLiteral("括&KR0803;\t括蔞\t24\tevidence\n")).isEmpty());
+        QVERIFY(rejection(QStringLiteral("&KR0797;&KR0803;\t-\t202\tevidence\n")).isEmpty());
+        const QString changed = rejection(QStringLiteral("# head\n括&KR0803;\t栝蔞\t24\tevidence\n"));
+        QVERIFY2(changed.contains(QStringLiteral("bad.tsv:2")) && changed.contains(QStringLiteral("prints")),
+                 qPrintable(changed));
+        QVERIFY(rejection(QStringLiteral("括&KR0803;\t括\t24\tevidence\n"))
+                    .contains(QStringLiteral("each of its cells")));
+        QVERIFY(rejection(QStringLiteral("括&KR0803;\t括蔞x\t24\tevidence\n"))
+                    .contains(QStringLiteral("each of its cells")));
+        QVERIFY(rejection(QStringLiteral("括&KR803;\t括蔞\t24\tevidence\n"))
+                    .contains(QStringLiteral("&KR0123;")));
+        QVERIFY(
+            rejection(QStringLiteral("&KR0803\t蔞\t24\tevidence\n")).contains(QStringLiteral("&KR0123;")));
+        QVERIFY(rejection(QStringLiteral("括x&KR0803;\t括x蔞\t24\tevidence\n"))
+                    .contains(QStringLiteral("neither Han")));
+        QVERIFY(rejection(QStringLiteral("&KR0803;\t蔞\t24\tevidence\n"))
+                    .contains(QStringLiteral("row of its own")));
+        QVERIFY(rejection(QStringLiteral("&KR0797;&KR0803;\t栝蔞\tmany\tevidence\n"))
+                    .contains(QStringLiteral("number")));
+        const QString twice = rejection(QStringLiteral("括&KR0803;\t括蔞\t24\te\n括&KR0803;\t-\t24\te\n"));
+        QVERIFY2(twice.contains(QStringLiteral("bad.tsv:2")) && twice.contains(QStringLiteral("line 1")),
+                 qPrintable(twice));
     }
 
     void widthsCountOneCellPerCode() {
@@ -87,7 +137,8 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString content = QString::fromUtf8(file.readAll());
         const GlyphTable table = readGlyphTable(QStringLiteral(CORVESSA_GLYPH_TABLE));
-        QVERIFY(table.size() >= 20);
+        QVERIFY(table.codes.size() >= 20);
+        QVERIFY(!table.sequences.empty());
         QSet<QString> codes;
         int listed = 0;
         for (const QString& line : content.split(QLatin1Char('\n'))) {
@@ -98,8 +149,8 @@ private slots:
             codes.insert(code);
             ++listed;
         }
-        QVERIFY(listed > table.size()); // some codes are listed as "-"
-        for (auto it = table.constBegin(); it != table.constEnd(); ++it) {
+        QVERIFY(listed > table.codes.size()); // some codes are listed as "-", and sequences
+        for (auto it = table.codes.constBegin(); it != table.codes.constEnd(); ++it) {
             const QList<uint> ucs4 = it.value().toUcs4();
             QVERIFY2(ucs4.size() == 1 && QChar::script(ucs4[0]) == QChar::Script_Han, qPrintable(it.key()));
             QVERIFY(codes.contains(it.key()));

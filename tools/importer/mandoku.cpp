@@ -15,6 +15,11 @@ namespace corvessa::importer {
 namespace {
 
 const QChar kIdeographicSpace(0x3000);
+const QChar kBox(0x25A1); // □, the usual mark for a glyph the edition cannot print
+
+bool isHan(uint ucs4) {
+    return QChar::script(ucs4) == QChar::Script_Han;
+}
 
 QString cleanLine(const QString& raw, const GlyphTable& glyphs) {
     QString out;
@@ -24,11 +29,22 @@ QString cleanLine(const QString& raw, const GlyphTable& glyphs) {
         const QChar c = raw[i];
         if (c == QChar(0x00B6)) // ¶, end of the printed line
             continue;
+        const GlyphSequence* sequence = nullptr;
+        for (const GlyphSequence& candidate : glyphs.sequences) {
+            if (candidate.source[0] == c && QStringView(raw).mid(i).startsWith(candidate.source)) {
+                sequence = &candidate;
+                break;
+            }
+        }
+        if (sequence) {
+            out += sequence->text;
+            i += sequence->source.size() - 1;
+            continue;
+        }
         if (c == QLatin1Char('&')) {
             const qsizetype end = raw.indexOf(QLatin1Char(';'), i);
             if (end > i && end - i <= 12) {
-                // □ is the usual mark for a glyph the edition cannot print.
-                out += glyphs.value(raw.mid(i + 1, end - i - 1), QString(QChar(0x25A1)));
+                out += glyphs.codes.value(raw.mid(i + 1, end - i - 1), QString(kBox));
                 i = end;
                 continue;
             }
@@ -119,8 +135,9 @@ bool SourceFile::wraps(const SourceLine& line) const {
 
 GlyphTable parseGlyphTable(const QString& content, const QString& origin) {
     static const QRegularExpression code(QStringLiteral("^KR\\d{4}$"));
+    static const QRegularExpression entity(QStringLiteral("&(KR\\d{4});"));
     GlyphTable table;
-    QHash<QString, int> seen; // code -> line, "-" lines included
+    QHash<QString, int> seen; // code or sequence -> line, "-" lines included
     const QStringList lines = content.split(QLatin1Char('\n'));
     for (qsizetype n = 0; n < lines.size(); ++n) {
         QString line = lines[n];
@@ -129,31 +146,83 @@ GlyphTable parseGlyphTable(const QString& content, const QString& origin) {
         if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         const QStringList parts = line.split(QLatin1Char('\t'));
-        const auto fail = [&](const char* why) {
-            throw std::runtime_error(origin.toStdString() + ":" + std::to_string(n + 1) + ": " + why + ": " +
-                                     line.toStdString());
+        const auto fail = [&](const QString& why) {
+            throw std::runtime_error(origin.toStdString() + ":" + std::to_string(n + 1) + ": " +
+                                     why.toStdString() + ": " + line.toStdString());
         };
         if (parts.size() != 4)
-            fail("expected code, character, occurrences and evidence separated by tabs");
-        if (!code.match(parts[0]).hasMatch())
-            fail("the code is not of the form KR0123");
+            fail(QStringLiteral("expected code, character, occurrences and evidence separated by tabs"));
+        const QString& key = parts[0];
         const QString& character = parts[1];
-        const QList<uint> ucs4 = character.toUcs4();
-        if (character != QLatin1String("-") &&
-            (ucs4.size() != 1 || QChar::script(ucs4[0]) != QChar::Script_Han))
-            fail("the character is neither one Han character nor \"-\"");
+        const bool undecided = character == QLatin1String("-");
+        const QList<uint> reading = character.toUcs4();
         bool number = false;
         parts[2].toInt(&number);
-        if (!number)
-            fail("the occurrence count is not a number");
-        if (parts[3].trimmed().isEmpty())
-            fail("the evidence is missing");
-        if (seen.contains(parts[0]))
-            fail(qPrintable(QStringLiteral("the code is listed already on line %1").arg(seen[parts[0]])));
-        seen.insert(parts[0], int(n + 1));
-        if (character != QLatin1String("-"))
-            table.insert(parts[0], character);
+        const auto checkCountsAndEvidence = [&] {
+            if (!number)
+                fail(QStringLiteral("the occurrence count is not a number"));
+            if (parts[3].trimmed().isEmpty())
+                fail(QStringLiteral("the evidence is missing"));
+            if (seen.contains(key))
+                fail(QStringLiteral("the code is listed already on line %1").arg(seen[key]));
+            seen.insert(key, int(n + 1));
+        };
+        if (!key.contains(QLatin1Char('&'))) {
+            if (!code.match(key).hasMatch())
+                fail(QStringLiteral("the code is not of the form KR0123"));
+            if (!undecided && (reading.size() != 1 || !isHan(reading[0])))
+                fail(QStringLiteral("the character is neither one Han character nor \"-\""));
+            checkCountsAndEvidence();
+            if (!undecided)
+                table.codes.insert(key, character);
+            continue;
+        }
+        // A sequence: the cells as the source writes them, each an entity or one Han character.
+        QList<uint> cells; // a code is 0, a character itself
+        int entities = 0;
+        for (qsizetype i = 0; i < key.size();) {
+            if (key[i] == QLatin1Char('&')) {
+                const QRegularExpressionMatch match = entity.match(
+                    key, i, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+                if (!match.hasMatch())
+                    fail(QStringLiteral("the sequence holds an entity not of the form &KR0123;"));
+                cells.push_back(0);
+                ++entities;
+                i += match.capturedLength();
+                continue;
+            }
+            const uint ucs4 = key[i].isHighSurrogate() && i + 1 < key.size()
+                                  ? QChar::surrogateToUcs4(key[i], key[i + 1])
+                                  : key[i].unicode();
+            if (!isHan(ucs4))
+                fail(QStringLiteral("the sequence holds a character that is neither Han nor an entity"));
+            cells.push_back(ucs4);
+            i += QChar::requiresSurrogates(ucs4) ? 2 : 1;
+        }
+        if (entities == 0)
+            fail(QStringLiteral("the sequence holds no code"));
+        if (cells.size() < 2)
+            fail(QStringLiteral("a sequence of one code belongs in a row of its own"));
+        QString text;
+        if (undecided) {
+            for (const uint cell : cells) {
+                const char32_t c32 = cell;
+                text += cell == 0 ? QString(kBox) : QString::fromUcs4(&c32, 1);
+            }
+        } else {
+            if (reading.size() != cells.size() || !std::all_of(reading.begin(), reading.end(), isHan))
+                fail(QStringLiteral("the sequence does not read one Han character for each of its cells"));
+            for (qsizetype i = 0; i < cells.size(); ++i)
+                if (cells[i] != 0 && cells[i] != reading[i])
+                    fail(QStringLiteral("the reading changes a character the source prints"));
+            text = character;
+        }
+        checkCountsAndEvidence();
+        table.sequences.push_back({key, text});
     }
+    std::stable_sort(
+        table.sequences.begin(), table.sequences.end(),
+        [](const GlyphSequence& a, const GlyphSequence& b) { return a.source.size() > b.source.size(); });
     return table;
 }
 

@@ -37,12 +37,28 @@ struct SourceFile {
 
 // The characters that missing-glyph codes stand for, "KR1082" -> 薢, from data/kr-glyphs.tsv. The files do
 // not describe these glyphs; each line of the table was read off the corpus and checked by hand. Codes the
-// table leaves as "-" are not in the map.
-using GlyphTable = QHash<QString, QString>;
+// table leaves as "-" are not in `codes`.
+//
+// Some codes are certain only beside a given character or code: &KR0797; and &KR0803; are the two halves
+// of 栝蔞, but &KR0797; after 菝 is another glyph. Such a row is a sequence of codes and characters as the
+// source writes it, "括&KR0803;", and stands for as many characters, "括蔞"; a sequence is replaced before
+// the single codes, the longest first. A sequence row of "-" keeps its codes as boxes where the single code
+// would read wrong.
+struct GlyphSequence {
+    QString source; // as the transcription writes it, "括&KR0803;"
+    QString text;   // what it reads, "括蔞", or its codes as "□" for a "-" row
+};
 
-// Reads the table: "code<TAB>character or -<TAB>occurrences<TAB>evidence" lines, "#" comments. A line that
-// does not follow that form, or lists a code again, stops the import: a character in the wrong column would
-// change the text of every record the code occurs in. `origin` names the file in the error.
+struct GlyphTable {
+    QHash<QString, QString> codes;        // "KR1082" -> "薢"
+    std::vector<GlyphSequence> sequences; // longest source first
+};
+
+// Reads the table: "code or sequence<TAB>characters or -<TAB>occurrences<TAB>evidence" lines, "#" comments. A
+// line that does not follow that form, or lists a code or sequence again, stops the import: a character in
+// the wrong column would change the text of every record the code occurs in. A sequence must hold at least
+// one code, read as many characters as it has cells, and keep the characters the source itself prints.
+// `origin` names the file in the error.
 GlyphTable parseGlyphTable(const QString& content, const QString& origin);
 GlyphTable readGlyphTable(const QString& path);
 
