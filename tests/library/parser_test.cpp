@@ -94,6 +94,42 @@ const char* const kRunningAgain = R"(治人心下虛悸方¶
 　間少食無爽作三劑差¶
 )";
 
+// A title after "and also" (外臺): its 又方 are recipes for 胡臭, not for the recipe before it.
+const char* const kAgainTitle = R"(　　風人聞香四七日靜洗手水落地香五七日把他人¶
+　　手亦香禁五辛下氣去臭第一(出第六/卷中)¶
+又石灰散主胡臭方¶
+　　青木香　　楓香　　　丁香　　　薫陸香(各/二)¶
+　　(兩/)　　　　陽起石　　橘皮(各三/兩)　礬石(四兩/燒)¶
+　　石灰(一升/熬)¶
+　右八味𢷬下篩以綿作篆子麤如四指長四寸展取¶
+　藥著上即以絹囊盛之繫著臂先以布拭揩令痛然¶
+　後夾之¶
+又方¶
+　　水銀胡粉面脂研和傅之大驗(救急/同)¶
+)";
+
+// A recipe, then a title the parser cannot read, then a 又方 of that title's: the 又方 has no known parent.
+const char* const kAgainAfterUnreadTitle = R"(狼牙湯(古今/錄驗)療婦人隂蝕其中爛傷膿水淋漓臭穢¶
+　狼牙(三/兩)右㕮咀以水四升煮取半升去滓内苦酒如¶
+　雞子中黄大沸湯一盃消盡夜適寒温以綿纒筯頭¶
+　大如繭濡湯以瀝瘡中日四五度即瘥¶
+補遺治産後隂户生瘡¶
+　　青黛　黄丹　水粉　五倍子(等分/為末)¶
+　用賣肉鋪上拭肉巾燒為末和前藥先以荆芥薄荷¶
+　柏葉煎湯洗浄後摻藥如瘡乾可用油調末塗之¶
+又方　平胃散加貫衆末每服二錢熟煮豬肝拌藥内¶
+　隂户中¶
+)";
+
+// The complaint and at once its recipe, with no 方 between them.
+const char* const kComplaintThenRecipe = R"(治蠍螫(出徳生/堂方)¶
+　即以前神仙奪命丹一丸磨水塗之立住疼三上無¶
+　不驗(奪命丹方見咽/喉門喉痺煩)¶
+治蠍螫人用石榴花葉及皮爛搗炒令熱封疼上冷即¶
+　換之¶
+又方(出聖/惠方)用黑角梳掌熱炙熨之¶
+)";
+
 const char* const kTable = R"(可治以人參黄耆湯¶
 　　　人　參　　　白茯苓　　　熟地黄¶
 　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
@@ -995,7 +1031,7 @@ private slots:
         QCOMPARE(reed->clause, QStringLiteral("妊娠頭疼壯熱心煩嘔吐不下食"));
         QCOMPARE(parseHeader(QStringLiteral("又麥門冬散方"))->name, QStringLiteral("麥門冬散"));
         QCOMPARE(parseHeader(QStringLiteral("又外臺祕要"))->kind, HeaderKind::Again);
-        QVERIFY(!parseHeader(QStringLiteral("又發背方")));
+        QCOMPARE(parseHeader(QStringLiteral("又發背方"))->kind, HeaderKind::Unnamed); // a complaint
         // "又" before a complaint is no other book.
         QVERIFY(!parseHeader(QStringLiteral("又腎消夜尿七八升方")) ||
                 parseHeader(QStringLiteral("又腎消夜尿七八升方"))->kind != HeaderKind::Again);
@@ -1106,6 +1142,42 @@ private slots:
 
         // Points to needle or burn are no recipes.
         QVERIFY(parseFormulas(excerpt(kPointList)).empty());
+    }
+
+    void titlesThatHeadTheirOtherRecipes() {
+        const auto lime = parseColumn(kAgainTitle, 21);
+        QCOMPARE(lime.size(), size_t(2));
+        QCOMPARE(lime[0].name, QStringLiteral("石灰散"));
+        QCOMPARE(lime[0].indications, QStringLiteral("胡臭"));
+        QVERIFY(lime[0].ingredients.startsWith(QStringLiteral("青木香")));
+        QCOMPARE(lime[1].name, QStringLiteral("石灰散又方"));
+        QCOMPARE(lime[1].indications, QStringLiteral("胡臭"));
+        // A complaint alone titles its recipe; a book or a physician does not.
+        const auto nightmare = parseHeader(QStringLiteral("又人喜魘及惡夢者方(以下並辟魘方)"));
+        QVERIFY(nightmare && nightmare->kind == HeaderKind::Unnamed);
+        QCOMPARE(nightmare->name, QStringLiteral("人喜魘及惡夢者方"));
+        QCOMPARE(nightmare->clause, QStringLiteral("人喜魘及惡夢者"));
+        QCOMPARE(parseHeader(QStringLiteral("又發背神驗方"))->clause, QStringLiteral("發背"));
+        for (const char* other :
+             {"又千金翼方", "又許仁則秘方", "又若重發者療之方", "又點眼方", "又乾嘔下利黄芩湯主之方"}) {
+            const auto header = parseHeader(QString::fromUtf8(other));
+            QVERIFY2(!header || header->kind == HeaderKind::Again, other);
+        }
+
+        // Text between a recipe and a 又方 takes the 又方 from that recipe, even where the recipe closes only
+        // after the text.
+        const auto afterText = parseColumn(kAgainAfterUnreadTitle, 21);
+        QCOMPARE(afterText.size(), size_t(1));
+        QCOMPARE(afterText[0].name, QStringLiteral("狼牙湯"));
+
+        const auto scorpion = parseColumn(kComplaintThenRecipe, 21);
+        QCOMPARE(scorpion.size(), size_t(3));
+        QCOMPARE(scorpion[1].name, QStringLiteral("治蠍螫人方"));
+        QCOMPARE(scorpion[1].indications, QStringLiteral("蠍螫人"));
+        QCOMPARE(scorpion[1].body, QStringLiteral("用石榴花葉及皮爛搗炒令熱封疼上冷即換之"));
+        QCOMPARE(scorpion[2].name, QStringLiteral("治蠍螫人方又方"));
+        // Instructions that begin like a title are none.
+        QVERIFY(!parseHeader(QStringLiteral("治如在髪際須剪剃去髪看皮破不破依上用藥敷若")));
     }
 
     void namesAboveTheirTitles() {

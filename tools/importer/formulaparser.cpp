@@ -272,6 +272,46 @@ bool isPreparationStart(const QString& text) {
     return usage.match(text).hasMatch();
 }
 
+// "又石灰散主胡臭方", "又人喜魘及惡夢者方", "又發背神驗方": a title after "and also" that names a recipe and
+// what it is for, or only the complaint. Such a title heads the recipes under it, the 又方 after it included:
+// read as text, it would leave them to the recipe before. A sentence ("又若重發者療之方") is no title.
+std::optional<Header> againTitle(const QString& title, const std::optional<Header>& named,
+                                 const QString& cited) {
+    if (named && named->kind == HeaderKind::Named && named->clause.startsWith(QChar(0x4E3B))) { // 主
+        Header header = *named;
+        header.clause = stripVerb(header.clause);
+        if (header.clause.endsWith(QStringLiteral("方")))
+            header.clause.chop(1);
+        // "又乾嘔下利黄芩湯主之方": the complaint runs into the name, which cannot be told from it here.
+        if (header.clause.size() < 2 || header.clause.contains(QChar(0x4E4B))) // 之
+            return std::nullopt;
+        header.needsIngredients = false;
+        header.verbClause = true;
+        if (header.cited.isEmpty())
+            header.cited = cited;
+        return header;
+    }
+    static const QRegularExpression sentence(QStringLiteral("[矣也乎之其此若凡宜用以名云曰或如]"));
+    QString complaint = title.chopped(1);
+    static const QRegularExpression praise(QStringLiteral("[神驗効效良妙奇秘祕單]+$"));
+    complaint.remove(praise);
+    // Not a book or a physician ("又千金翼方", "又許仁則秘方": one more recipe from elsewhere), nor what is
+    // done with the medicine ("又點眼方", "又敷藥方"), nor a numbered recipe ("又第二方").
+    static const QRegularExpression elsewhere(QStringLiteral(
+        "氏|千金|外臺|肘後|集驗|救急|備急|廣濟|深師|小品|范汪|文仲|許仁則|陳無擇|古今|[錄録]驗|第|附|書"));
+    static const QRegularExpression doing(QStringLiteral("^[點㸃敷傅塗洗貼熨捋搽擦揵]"));
+    if (complaint.size() < 2 || complaint.size() > 24 || complaint.contains(sentence) ||
+        complaint.contains(elsewhere) || complaint.contains(doing) || startsWithVerb(complaint))
+        return std::nullopt;
+    Header header;
+    header.kind = HeaderKind::Unnamed;
+    header.verbClause = true;
+    header.name = title;
+    header.clause = complaint;
+    header.cited = cited;
+    return header;
+}
+
 std::optional<Header> parseHeader(const QString& text, const QSet<QString>* knownNames) {
     qsizetype pos = 0;
     const QStringList leadingNotes = readNotes(text, pos);
@@ -298,24 +338,24 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         }
         if (!title.endsWith(QStringLiteral("方")))
             return std::nullopt;
+        qsizetype p = title.size();
         // "又驗方(出肘後方)", "又一方": another recipe, as 又方 is.
         static const QRegularExpression anotherRecipe(QStringLiteral("^[一驗效神經][驗效]?方$"));
         if (anotherRecipe.match(title).hasMatch()) {
             Header header;
             header.kind = HeaderKind::Again;
             header.verbClause = true;
-            qsizetype p = title.size();
             header.cited = leadingCited.isEmpty() ? citedFrom(readNotes(again, p), false) : leadingCited;
             return header;
         }
         // "又麥門冬散方", "又下乳汁通草散方": a name of its own, as a title that says what it treats is.
         auto header = parseHeader(again, knownNames);
-        // "又發背方", "又長髮方" name a complaint, not a recipe: no title of their own.
-        if (!header || header->kind == HeaderKind::Again || header->needsIngredients ||
-            (!header->verbClause &&
-             (!header->clause.isEmpty() || header->name.endsWith(QStringLiteral("方")))))
-            return std::nullopt;
-        return header;
+        if (header && header->kind != HeaderKind::Again && !header->needsIngredients &&
+            (header->verbClause ||
+             (header->clause.isEmpty() && !header->name.endsWith(QStringLiteral("方")))))
+            return header;
+        return againTitle(title, header,
+                          leadingCited.isEmpty() ? citedFrom(readNotes(again, p), false) : leadingCited);
     }
 
     if (body.startsWith(QStringLiteral("又方")) || body.startsWith(QStringLiteral("一方"))) {
@@ -356,9 +396,25 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             ++end;
         // "治卒不得語方以苦酒煮苽子傅頸…": the title and the recipe on one line.
         static const QRegularExpression titleEnd(QStringLiteral("^[^()　]{3,20}?方(?=[以用取煮煑搗擣燒])"));
+        // "治蠍螫人用石榴花葉及皮爛搗炒令熱封…": the complaint, then at once the recipe, without 方.
+        static const QRegularExpression clauseThenRecipe(
+            QStringLiteral("^[治療][^()　方用以取]{2,16}(?=[用以取])"));
+        static const QRegularExpression applied(QStringLiteral("[服傅敷塗貼洗煎煮煑搗擣燒]"));
         if (const auto match = titleEnd.match(body.left(end));
-            match.hasMatch() && match.capturedLength() < end)
+            match.hasMatch() && match.capturedLength() < end) {
             end = match.capturedLength();
+        } else if (const auto run = clauseThenRecipe.match(body.left(end));
+                   run.hasMatch() && end >= run.capturedLength() + 4) {
+            // "治如在髪際須剪剃去髪看皮破不破依上方": instructions, not a complaint.
+            static const QRegularExpression instructions(QStringLiteral("[依須看若凡如此其之]"));
+            const QString recipe = body.mid(run.capturedLength(), end - run.capturedLength());
+            if ((hasDoseWord(recipe) || recipe.contains(applied)) && !run.captured().contains(instructions)) {
+                end = run.capturedLength();
+                // "治小兒頭面身體生瘡累醫未效宜用此方貼之": the advice is no part of the complaint.
+                while (end > 3 && (body[end - 1] == QChar(0x5B9C) || body[end - 1] == QChar(0x51DD))) // 宜 冝
+                    --end;
+            }
+        }
         QString name = body.left(end);
         // A title may be long where it ends as one ("療傷寒八九日不差名爲敗傷寒諸藥不能消者方").
         if (name.size() < 3 || name.size() > (name.endsWith(QStringLiteral("方")) ? 30 : 20))
@@ -1227,10 +1283,14 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                     record.derived = true;
                     if (record.indications.isEmpty())
                         record.indications = lastClause;
-                } else if (!header->clause.isEmpty() && header->clause.size() <= 24) {
+                } else if (static const QRegularExpression recipe(QStringLiteral("[用取燒煎調傅塗]"));
+                           !header->clause.isEmpty() && header->clause.size() <= 24 &&
+                           !header->clause.contains(recipe)) {
                     // "一方　治隂挺下脱" after the text of a case: named by what it treats, as untitled
-                    // recipes are.
-                    record.name = QStringLiteral("治") + header->clause + QStringLiteral("方");
+                    // recipes are; but not by a clause that runs on into the recipe ("治沙瘡用水萵苣…").
+                    record.name = QStringLiteral("治") + header->clause;
+                    if (!record.name.endsWith(QStringLiteral("方")))
+                        record.name += QStringLiteral("方");
                 } else {
                     continue; // another recipe of a recipe that cannot be told
                 }
@@ -1337,6 +1397,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // note's last words wrapped to the margin are no such paragraph, nor is a commentator's note.
         if (!header && block.level == Heading && layout.commentaryIndent < 0 &&
             !block.first().startsWith(QLatin1Char('(')) && block.full().size() > 6) {
+            finish(); // first: closing the recipe would name the 又方 after it again
             lastName.clear();
             lastClause.clear();
         }
