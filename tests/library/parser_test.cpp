@@ -130,6 +130,17 @@ const char* const kComplaintThenRecipe = R"(治蠍螫(出徳生/堂方)¶
 又方(出聖/惠方)用黑角梳掌熱炙熨之¶
 )";
 
+// A title that names only the complaint: its words are the indication, for the 又方 after it as well.
+const char* const kComplaintTitle = R"(解砒毒方¶
+　右用菉豆半升細擂去滓以新汲水調通口服¶
+<pb:KR3e0059_WYG_010-37b>¶
+　或用真靛花二錢分作二服以井花水濃調服　紫¶
+　河車研水調服¶
+又方用早禾稈燒灰新汲水淋汁絹巾濾過冷服一椀¶
+<pb:KR3e0059_WYG_010-38a>¶
+　毒從下利即安¶
+)";
+
 const char* const kTable = R"(可治以人參黄耆湯¶
 　　　人　參　　　白茯苓　　　熟地黄¶
 　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
@@ -1176,6 +1187,27 @@ private slots:
         QCOMPARE(scorpion[1].indications, QStringLiteral("蠍螫人"));
         QCOMPARE(scorpion[1].body, QStringLiteral("用石榴花葉及皮爛搗炒令熱封疼上冷即換之"));
         QCOMPARE(scorpion[2].name, QStringLiteral("治蠍螫人方又方"));
+        const auto arsenic = parseColumn(kComplaintTitle, 21);
+        QCOMPARE(arsenic.size(), size_t(2));
+        QCOMPARE(arsenic[0].indications, QStringLiteral("解砒毒"));
+        QCOMPARE(arsenic[1].name, QStringLiteral("解砒毒方又方"));
+        QCOMPARE(arsenic[1].indications, QStringLiteral("解砒毒"));
+        // Titles that name a kind of recipe, a book, a physician or a herb say nothing of what it treats.
+        int titled = 0;
+        for (const char* title :
+             {"熏藥方", "三因方", "天南星方", "劉庭瑞已效方", "荜豆香澡豆方", "默默不欲飲食心煩方"}) {
+            QString text = QString::fromUtf8(kComplaintTitle);
+            text.replace(0, 4, QString::fromUtf8(title));
+            for (const RawFormula& record : parseColumn(text.toUtf8().constData(), 21)) {
+                if (record.derived)
+                    continue;
+                ++titled;
+                QVERIFY2(record.indications.isEmpty() ||
+                             record.indications == QStringLiteral("默默不欲飲食心煩"),
+                         title);
+            }
+        }
+        QVERIFY(titled >= 4);
         // Instructions that begin like a title are none.
         QVERIFY(!parseHeader(QStringLiteral("治如在髪際須剪剃去髪看皮破不破依上用藥敷若")));
     }

@@ -272,6 +272,8 @@ bool isPreparationStart(const QString& text) {
     return usage.match(text).hasMatch();
 }
 
+namespace {
+
 // "又石灰散主胡臭方", "又人喜魘及惡夢者方", "又發背神驗方": a title after "and also" that names a recipe and
 // what it is for, or only the complaint. Such a title heads the recipes under it, the 又方 after it included:
 // read as text, it would leave them to the recipe before. A sentence ("又若重發者療之方") is no title.
@@ -311,6 +313,48 @@ std::optional<Header> againTitle(const QString& title, const std::optional<Heade
     header.cited = cited;
     return header;
 }
+
+// "暴赤眼方", "阴汗濕癢方", "必效主噎方": a title that names the complaint and no more. Its words are the
+// recipe's indication. Titles that name a kind of recipe, a book or what is done with the medicine say
+// nothing of what it treats ("熏藥方", "三因方", "荜豆香澡豆方"), nor does a sentence.
+QString complaintOfTitle(const QString& name) {
+    if (!name.endsWith(QStringLiteral("方")) || name.endsWith(QStringLiteral("又方")))
+        return {};
+    // "劉庭瑞已效方", "崔宣武已効方": a physician's proven recipe.
+    static const QRegularExpression proven(QStringLiteral("已[効效驗騐]"));
+    if (name.contains(proven))
+        return {};
+    QString stem = name.chopped(1);
+    static const QRegularExpression praise(
+        QStringLiteral("(經[驗騐]|[立已]?[神驗騐効效良妙奇秘祕單仙])+$|^[効效][驗騐]"));
+    stem.remove(praise);
+    // "必效主噎", "經心録主水痢": a source, then what the recipe is for; "鹿角圓補益": a recipe, then its
+    // use.
+    if (const qsizetype serves = stem.indexOf(QChar(0x4E3B)); serves >= 0 && serves <= 8) // 主
+        stem = stem.mid(serves + 1);
+    for (qsizetype i = stem.size() - 3; i >= 1; --i) {
+        static const QString recipeKinds = QStringLiteral("湯散㪚丸圓圎丹膏");
+        if (recipeKinds.contains(stem[i])) {
+            stem = stem.mid(i + 1);
+            break;
+        }
+    }
+    static const QRegularExpression notAComplaint(QStringLiteral(
+        "[門门諸诸附藥药香脂衣澡熨公詩诗曰云宜此其之也矣乎吃用以服一第僧傳]|氏|千金|外臺|肘後|"
+        "集[驗騐]|[錄録][驗騐]|經[驗騐]|必[效効]|近[效効]|奇|救急|備急|廣濟|深師|小品|范汪|文仲|三因|銀海|"
+        "古今|神仙|海上|[秘祕]|簡易|易簡|要略|已效|都事|同知|先生|涓子|丹溪|十全|姥|經心|[錄録]|真人|居士|"
+        "觀音|[岳嶽]|要畧|加減|食治|"
+        "^[點㸃熏薰搐洗敷傅塗貼掠搨揩擦漱灸圍围前省去及煮浴刷釀吹世]"));
+    // Nor a herb or a food ("天南星方", "細酒麴方", "百合洗方").
+    static const QRegularExpression herbEnd(
+        QStringLiteral("[星草根葉花子仁皮實米麴麯曲洗汁油藜遂酥筒貼塗面法導熏薰元貟二三四五]$"));
+    if (stem.size() < 2 || stem.size() > 12 || isSuffix(stem.back()) || stem.contains(herbEnd) ||
+        stem.contains(notAComplaint) || startsWithVerb(stem))
+        return {};
+    return stem;
+}
+
+} // namespace
 
 std::optional<Header> parseHeader(const QString& text, const QSet<QString>* knownNames) {
     qsizetype pos = 0;
@@ -1177,6 +1221,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         record.usage = tidy(record.usage);
         record.body = tidy(record.body);
         record.indications = stripVerb(tidy(record.indications));
+        if (record.indications.isEmpty() && !record.derived)
+            record.indications = complaintOfTitle(record.name);
         const bool empty = record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
         if (empty && !currentStubNote) {
             // A title with nothing under it: a 又方 after it has no parent to be named by.
