@@ -1042,6 +1042,9 @@ private slots:
         QCOMPARE(reed->clause, QStringLiteral("妊娠頭疼壯熱心煩嘔吐不下食"));
         QCOMPARE(parseHeader(QStringLiteral("又麥門冬散方"))->name, QStringLiteral("麥門冬散"));
         QCOMPARE(parseHeader(QStringLiteral("又外臺祕要"))->kind, HeaderKind::Again);
+        const auto book = parseHeader(QStringLiteral("本事方治睛疼難忍者"));
+        QCOMPARE(book->name, QStringLiteral("治睛疼難忍者方"));
+        QCOMPARE(book->cited, QStringLiteral("本事方"));
         QCOMPARE(parseHeader(QStringLiteral("又發背方"))->kind, HeaderKind::Unnamed); // a complaint
         // "又" before a complaint is no other book.
         QVERIFY(!parseHeader(QStringLiteral("又腎消夜尿七八升方")) ||

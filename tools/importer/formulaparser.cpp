@@ -195,9 +195,11 @@ std::optional<Header> attributedTitle(const QString& body, const QString& leadin
     static const QRegularExpression telling(QStringLiteral("[以用服者之其此凡一]"));
     if (rest.isEmpty() || QStringLiteral("之法宜以其當在此則同者亦須").contains(title[0]))
         return std::nullopt;
+    // A closing 者 is the indication's own ("本事方治睛疼難忍者"), no telling.
+    const QString told = rest.endsWith(QChar(0x8005)) ? rest.chopped(1) : rest;
     if (!title.endsWith(QStringLiteral("方")) && !endsName(rest, rest.size() - 1) &&
         (!source || !(book || prefix.endsWith(QStringLiteral("氏"))) || rest.size() > 16 ||
-         rest.contains(telling)))
+         told.contains(telling)))
         return std::nullopt;
     const QString lead = source ? QString() : prefix + body[verb];
 
