@@ -141,6 +141,17 @@ const char* const kComplaintTitle = R"(解砒毒方¶
 　毒從下利即安¶
 )";
 
+// A sentence of the text that wraps at 治 onto the margin: "…灸刺諸藥不能" / "治抵當烏頭桂枝湯主之".
+const char* const kSentenceAtTheMargin = R"(　右三味以水八升煮取三升温服七合日三服若寒¶
+　多者加生薑成一觔痛多而嘔者加橘皮二兩白术¶
+寒疝腹中痛逆冷手足不仁若身疼痛灸刺諸藥不能¶
+治抵當烏頭桂枝湯主之¶
+　註曰起于寒疝腹痛而至逆冷手足不仁則陽氣大¶
+烏頭桂枝湯方¶
+　烏頭¶
+　右一味以水二升煎减半去滓以桂枝湯五合觧¶
+)";
+
 const char* const kTable = R"(可治以人參黄耆湯¶
 　　　人　參　　　白茯苓　　　熟地黄¶
 　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
@@ -1211,6 +1222,9 @@ private slots:
             }
         }
         QVERIFY(titled >= 4);
+        const auto sentence = parseColumn(kSentenceAtTheMargin, 21);
+        QCOMPARE(sentence.size(), size_t(1));
+        QCOMPARE(sentence[0].name, QStringLiteral("烏頭桂枝湯"));
         // Instructions that begin like a title are none.
         QVERIFY(!parseHeader(QStringLiteral("治如在髪際須剪剃去髪看皮破不破依上用藥敷若")));
     }

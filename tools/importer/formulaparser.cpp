@@ -1261,6 +1261,10 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         std::optional<Header> header;
         if (block.level == Heading || (paragraphs && block.level == Ingredients))
             header = parseHeader(block.first(), layout.knownNames);
+        // "…灸刺諸藥不能" / "治抵當烏頭桂枝湯主之": a sentence carried on from a full line, not a title.
+        if (header && block.afterWrap && b > 0 && blocks[b - 1].lines.back()->indent == 0 &&
+            header->name.endsWith(QStringLiteral("主之方")))
+            header.reset();
         if (header && header->guessedName && stats)
             stats->wantsNames = true;
         // Among the ingredients a paragraph edition's header stands out only by its 治/療 clause: a line such
