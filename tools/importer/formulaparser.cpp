@@ -906,6 +906,11 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
         header.kind = HeaderKind::Named;
         header.name = name;
         QString clause = text.left(text.size() - n);
+        // "…脾肺虗也用黄茋芍藥湯": advice may close a paragraph of text, with case histories after it; the
+        // recipe's own title is printed elsewhere. Only herbs with doses after it make it a title.
+        static const QString advising = QStringLiteral("用服與宜");
+        header.needsIngredients =
+            !title.endsWith(QStringLiteral("方")) && !clause.isEmpty() && advising.contains(clause.back());
         static const QString linking = QStringLiteral("者屬宜服用與以此作可");
         while (!clause.isEmpty() && linking.contains(clause.back()))
             clause.chop(1);
@@ -1311,9 +1316,13 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             bool doses = false;
             for (size_t k = 1; k < block.lines.size() && !doses; ++k)
                 doses = looksLikeIngredients(block.lines[k]->text);
-            for (size_t k = b + 1;
-                 !doses && k < blocks.size() && k <= b + 4 && blocks[k].level == Ingredients; ++k)
+            size_t k = b + 1;
+            for (; !doses && k < blocks.size() && k <= b + 4 && blocks[k].level == Ingredients; ++k)
                 doses = hasDoses(blocks[k]);
+            // Herbs without doses, then "右等分…": the doses are in the usage.
+            doses = doses ||
+                    (k > b + 1 && k < blocks.size() && blocks[k].level == Usage &&
+                     isUsageStart(blocks[k].first()) && blocks[k].first().contains(QStringLiteral("等分")));
             if (!doses)
                 header.reset();
         }
