@@ -152,6 +152,27 @@ const char* const kSentenceAtTheMargin = R"(　右三味以水八升煮取三升
 　右一味以水二升煎减半去滓以桂枝湯五合觧¶
 )";
 
+// Herbs without doses whose usage says they are taken in equal parts (局方, paragraphs between blank lines).
+const char* const kEqualParts = R"(　　右為細末每服二錢入鹽少許用沸湯㸃服不拘時¶
+¶
+　　二薑丸飬脾温胃去冷消痰大治心脾疼寛胸下氣進¶
+美飲食療一切冷物所傷並皆治之¶
+¶
+　　乾薑(炮)　　　　　　　良薑(去蘆頭)¶
+¶
+　　右件等分為細末麫糊為丸如梧桐子大每服十五¶
+丸至二十丸食後橘皮湯下姙娠婦人不宜服¶
+¶
+)";
+
+// An essay that closes with advice, and case histories after it: no recipe.
+const char* const kAdviceAndCases = R"(數而無力隂虗也用六味地黄丸若面黄目澁眵多手¶
+麻者脾肺虗也用黄茋芍藥湯¶
+　　治驗¶
+　一小兒嗽血發熱用四物湯加参术而愈後飲食過多¶
+　腹脹嗽血用六君子湯而安¶
+)";
+
 const char* const kTable = R"(可治以人參黄耆湯¶
 　　　人　參　　　白茯苓　　　熟地黄¶
 　　　甘　草(炙/)　　地骨皮(各半/兩)　黄　耆¶
@@ -1225,6 +1246,17 @@ private slots:
         const auto sentence = parseColumn(kSentenceAtTheMargin, 21);
         QCOMPARE(sentence.size(), size_t(1));
         QCOMPARE(sentence[0].name, QStringLiteral("烏頭桂枝湯"));
+        const auto ginger = parseColumn(kEqualParts, 21);
+        QCOMPARE(ginger.size(), size_t(1));
+        QVERIFY(ginger[0].name.startsWith(QStringLiteral("二薑丸")));
+        QCOMPARE(ginger[0].ingredients, QStringLiteral("乾薑(炮)　良薑(去蘆頭)"));
+        QVERIFY(ginger[0].usage.startsWith(QStringLiteral("右件等分")));
+        const QSet<QString> known = {QStringLiteral("黄茋芍藥湯"), QStringLiteral("六味地黄丸")};
+        Layout withNames;
+        withNames.knownNames = &known;
+        SourceFile essay = excerpt(kAdviceAndCases);
+        essay.fullWidth = 21;
+        QVERIFY(parseFormulas(essay, withNames).empty());
         // Instructions that begin like a title are none.
         QVERIFY(!parseHeader(QStringLiteral("治如在髪際須剪剃去髪看皮破不破依上用藥敷若")));
     }
