@@ -1261,6 +1261,34 @@ private slots:
         QVERIFY(!parseHeader(QStringLiteral("治如在髪際須剪剃去髪看皮破不破依上用藥敷若")));
     }
 
+    void recipesUnderABooksTitle() {
+        // 赤水玄珠 prints "丹溪方　治火痛" where a recipe's name stands: the book is the source.
+        const auto raw = [](const char* name, const char* indications, bool derived = false) {
+            RawFormula formula;
+            formula.name = QString::fromUtf8(name);
+            formula.indications = QString::fromUtf8(indications);
+            formula.derived = derived;
+            return formula;
+        };
+        std::vector<RawFormula> formulas = {raw("丹溪方", "火痛"),
+                                            raw("丹溪方又方", "火痛", true),
+                                            raw("拔萃方", "㗜藥治偏頭疼眼疾"),
+                                            raw("海上方", "產後鼻衄中風以荆芥為末童子小便調下二錢匕"),
+                                            raw("鯽魚方", "腸風血痔及下痢膿血"),
+                                            raw("鯽魚方又方", "腸風血痔及下痢膿血", true)};
+        const QSet<QString> books = {QStringLiteral("丹溪方"), QStringLiteral("拔萃方"),
+                                     QStringLiteral("海上方")};
+        QCOMPARE(nameRecipesUnderBookTitles(formulas, books), 2);
+        QCOMPARE(formulas[0].name, QStringLiteral("治火痛方"));
+        QCOMPARE(formulas[0].cited, QStringLiteral("丹溪方"));
+        QCOMPARE(formulas[1].name, QStringLiteral("治火痛方又方"));
+        QCOMPARE(formulas[2].name, QStringLiteral("㗜藥"));
+        QCOMPARE(formulas[2].indications, QStringLiteral("偏頭疼眼疾"));
+        QCOMPARE(formulas[3].name, QStringLiteral("海上方")); // the words are the recipe, not a complaint
+        QCOMPARE(formulas[4].name, QStringLiteral("鯽魚方")); // no book
+        QCOMPARE(formulas[5].name, QStringLiteral("鯽魚方又方"));
+    }
+
     void namesAboveTheirTitles() {
         const auto formulas = parseColumn(kNameAboveTitle, 21);
         QCOMPARE(formulas.size(), size_t(2));

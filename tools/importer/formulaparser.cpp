@@ -1174,6 +1174,47 @@ void markCutWords(SourceFile& file, const QSet<QString>& words) {
     }
 }
 
+int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QString>& books) {
+    const QString again = QStringLiteral("又方");
+    QString from, to;
+    int renamed = 0;
+    for (RawFormula& formula : formulas) {
+        if (formula.derived) {
+            if (!from.isEmpty() && formula.name == from + again)
+                formula.name = to + again;
+            continue;
+        }
+        from.clear();
+        if (!books.contains(formula.name) || formula.indications.isEmpty() || formula.indications.size() > 28)
+            continue;
+        // "瑞竹堂方　神仙墜痰丸治…": the recipe's own name after the book; "…以荆芥為末童子小便調下",
+        // "一方加…", "症同前": no indication to be named by.
+        static const QRegularExpression named(
+            QStringLiteral("^([^治　]{1,10}?(湯|散|㪚|丸|圓|丹|膏|飲|飮|煎|錠子|法|藥))　?[治療](.+)$"));
+        // Nor where a recipe's name stands elsewhere in the words ("香荆散大人小兒肛門脫出並治").
+        static const QRegularExpression recipe(QStringLiteral("[用以為爲調服湯散㪚丸圓丹膏]|同前|^一方|法$"));
+        QString name, indications = formula.indications;
+        if (const auto match = named.match(indications); match.hasMatch()) {
+            name = match.captured(1);
+            indications = match.captured(3);
+        } else if (indications.contains(recipe)) {
+            continue;
+        } else {
+            name = QStringLiteral("治") + indications;
+            if (!name.endsWith(QStringLiteral("方")))
+                name += QStringLiteral("方");
+        }
+        from = formula.name;
+        if (formula.cited.isEmpty())
+            formula.cited = formula.name;
+        formula.name = name;
+        formula.indications = indications;
+        to = formula.name;
+        ++renamed;
+    }
+    return renamed;
+}
+
 std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& layout, ParseStats* stats) {
     const bool marginLayout =
         layout.headingIndent < 0 && layout.ingredientIndent < 0 && !usesBlankLines(source);

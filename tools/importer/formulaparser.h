@@ -107,6 +107,11 @@ private:
 // finishes: neither piece is a word the books print on its own, and the two ends together make one.
 void markCutWords(SourceFile& file, const QSet<QString>& words);
 
+// "千金方　治胸痺氣滿…", "丹溪方　治火痛": a book's title where a recipe's name stands (`books`: the titles
+// the books cite as sources). The book becomes the record's source and the recipe is named by its indication,
+// as untitled recipes are; the 又方 after it follow the new name. Returns the count of records renamed.
+int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QString>& books);
+
 // Splits one 卷 file into formula records.
 std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout = {},
                                       ParseStats* stats = nullptr);

@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
         }
         // Titles run on from text are read again, now that every name printed on its own is known.
         ParseStats parseStats;
+        QHash<QString, int> citations;
         for (ParsedFile& file : parsed) {
             if (file.source) {
                 Layout layout = file.book->layout;
@@ -124,6 +125,17 @@ int main(int argc, char** argv) {
                 file.stats = {};
                 file.formulas = parseFormulas(*file.source, layout, &file.stats);
             }
+            for (const RawFormula& raw : file.formulas)
+                ++citations[raw.cited];
+        }
+        // A book cited as a source a few times over is a book where it stands as a recipe's name too.
+        QSet<QString> citedBooks;
+        for (auto it = citations.constBegin(); it != citations.constEnd(); ++it) {
+            if (it.value() >= 3 && it.key().endsWith(QStringLiteral("方")))
+                citedBooks.insert(it.key());
+        }
+        for (ParsedFile& file : parsed) {
+            report.namedFromBookTitles += nameRecipesUnderBookTitles(file.formulas, citedBooks);
             for (const RawFormula& raw : file.formulas)
                 records.push_back(makeFormulaRecord(raw, file.origin, normalize));
             parseStats.stubs += file.stats.stubs;

@@ -256,6 +256,7 @@ QJsonObject QualityReport::toJson() const {
     faults.insert(QStringLiteral("sectionTitlesMet"), parse.sectionTitles);
     faults.insert(QStringLiteral("dosesInIndications"), dosesInIndications);
     faults.insert(QStringLiteral("wrapSplitHerbNames"), wrapSplitHerbs);
+    faults.insert(QStringLiteral("namedFromBookTitles"), namedFromBookTitles);
     faults.insert(QStringLiteral("colophonsInRecords"), colophonsInRecords);
     faults.insert(QStringLiteral("sectionTitlesInComposition"), sectionTitlesInComposition);
     QJsonObject withoutUsage;
