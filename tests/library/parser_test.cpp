@@ -1426,6 +1426,110 @@ private slots:
         QVERIFY(again[1].body.contains(QStringLiteral("甘草二兩麥門冬一斤去心")));
     }
 
+    void recipesToldInTheirUsageUnderATitle() {
+        // 普濟方 卷一百三十: a 治… title whose recipe is all in its 右… line, carried on one step deeper.
+        const auto told = parseColumn(R"(治傷寒時氣瘟疫頭痛壮熱脈盛始得一二日¶
+　右取真砂一兩以水一斗煮取一升頓服覆衣被取¶
+　　汗忌生血物¶
+治傷寒及温病頭痛壮熱脈盛始得一二日方(出肘/後方)¶
+　右破雞子一枚著冷水半升中攪令相得别煮一升水令¶
+　　沸以雞子水投其湯中急攪調適寒温頓服覆取汗¶
+雞子湯治發汗後二三日不解頭痛肉熱¶
+　　麻黄(一兩/去節)甘草(一兩/炙)¶
+　右切以水二升扣雞子白令置水合和令勻内藥後¶
+青蒿散　治隂陽二毒傷寒及肢體疼倦¶
+　右用青蒿八九月候成實多採去枝梗以童子小便¶
+　　浸三兩日漉起酢乾日晒為末毎服三錢水一盞¶
+　　烏梅一箇同煎七分温服¶
+豉酒方　治傷寒毒氣攻手足及身體虛腫宜服此方¶
+　(出聖/恵方)¶
+　右用豉五合微炒以酒一升半煎五七沸去滓隨性¶
+　　稍熱飲之¶
+香麹散　　治食過飽煩悶但欲卧而腹脹¶
+　右熬麹令㣲香拌服方寸匕湏大麥生麹佳無麹以¶
+　　蘖亦得凡人飲食過度生嚼蘿蔔嚥之¶
+鐵粉丸治小兒驚疳壯熱及睡多汗心神煩躁多驚¶
+　右為末同研令匀以燒飯和丸如菉豆大兒毎嵗以¶
+　粥飲下二丸¶
+)",
+                                      21);
+        QCOMPARE(told.size(), size_t(6));
+        QCOMPARE(told[0].indications, QStringLiteral("傷寒時氣瘟疫頭痛壮熱脈盛始得一二日"));
+        QCOMPARE(told[0].usage + told[0].body,
+                 QStringLiteral("右取真砂一兩以水一斗煮取一升頓服覆衣被取汗忌生血物"));
+        QVERIFY(told[0].ingredients.isEmpty());
+        QCOMPARE(told[1].indications, QStringLiteral("傷寒及温病頭痛壮熱脈盛始得一二日"));
+        QVERIFY((told[1].usage + told[1].body).endsWith(QStringLiteral("頓服覆取汗")));
+        QVERIFY(told[1].ingredients.isEmpty());
+        QCOMPARE(told[2].name, QStringLiteral("雞子湯"));
+        // The doses may come in the lines the usage is carried on to.
+        QCOMPARE(told[3].name, QStringLiteral("青蒿散"));
+        QVERIFY(told[3].usage.endsWith(QStringLiteral("烏梅一箇同煎七分温服")));
+        // A source note on a line of its own between the title and the usage.
+        QCOMPARE(told[4].cited, QStringLiteral("聖恵方"));
+        QCOMPARE(told[4].indications, QStringLiteral("傷寒毒氣攻手足及身體虛腫宜服此"));
+        QVERIFY(told[4].usage.endsWith(QStringLiteral("稍熱飲之")));
+        QCOMPARE(told[5].indications, QStringLiteral("食過飽煩悶但欲卧而腹脹")); // no dose, but taken
+        QVERIFY(told[5].usage.endsWith(QStringLiteral("生嚼蘿蔔嚥之")));
+        // A usage that calls for the powder printed after it goes on with its herbs.
+        const auto stages = parseColumn(R"(治惡瘡久不差肉黒爛膿色黒赤¶
+　右先以不灰木檳榔各一分為細末摻貼瘡上候肉¶
+　紅膿黄即用後木香散¶
+　　木香(二/錢)檳榔(一/錢)黄連(去鬚/四錢)¶
+　右同為細末乾摻貼上用之必効¶
+)",
+                                        21);
+        QCOMPARE(stages.size(), size_t(1));
+        QCOMPARE(stages[0].ingredients, QStringLiteral("木香(二錢)檳榔(一錢)黄連(去鬚四錢)"));
+        QVERIFY(stages[0].usage.endsWith(QStringLiteral("用之必効")));
+        // 鐵粉丸's herbs are not printed: its usage alone is no recipe.
+        QVERIFY(!named(told, QStringLiteral("鐵粉丸")));
+    }
+
+    void recipeNamesReadAsBooks() {
+        const auto raw = [](const char* name, const char* cited, bool derived = false) {
+            RawFormula formula;
+            formula.name = QString::fromUtf8(name);
+            formula.cited = QString::fromUtf8(cited);
+            formula.citedFromTitle = !derived;
+            formula.derived = derived;
+            return formula;
+        };
+        std::vector<RawFormula> formulas = {
+            raw("治腸風血痔及下痢膿血方", "鯽魚方"), raw("治腸風血痔及下痢膿血方又方", "", true),
+            raw("治脚氣疼痛不可屈伸方", "烏頭湯方"), raw("治牙疼方", "搐鼻方"),
+            raw("治咳嗽方", "十全博救方"),           raw("治吐血方", "聖惠方"),
+            raw("治病如前方", "快斑散此方")};
+        QHash<QString, int> citations = {{QStringLiteral("聖惠方"), 300}};
+        for (const RawFormula& formula : formulas)
+            ++citations[formula.cited];
+        const QSet<QString> herbs = {QStringLiteral("鯽魚"), QStringLiteral("烏頭"), QStringLiteral("聖惠")};
+        QCOMPARE(nameRecipesMistakenForBooks(formulas, citations, herbs), 3);
+        QCOMPARE(formulas[0].name, QStringLiteral("鯽魚方"));
+        QVERIFY(formulas[0].cited.isEmpty());
+        QCOMPARE(formulas[1].name, QStringLiteral("鯽魚方又方"));
+        QCOMPARE(formulas[2].name, QStringLiteral("烏頭湯"));
+        QCOMPARE(formulas[3].name, QStringLiteral("搐鼻方"));
+        QCOMPARE(formulas[4].cited, QStringLiteral("十全博救方")); // a book's title, no herb nor use in it
+        QCOMPARE(formulas[5].cited, QStringLiteral("聖惠方"));     // cited often: a book, whatever its words
+        QCOMPARE(formulas[6].cited, QStringLiteral("快斑散此方")); // a sentence, not a name
+    }
+
+    void volumesOfNeedlesAndCharms() {
+        const auto volume = [](const char* lines) {
+            return excerpt(
+                (QStringLiteral("欽定四庫全書¶\n") + QString::fromUtf8(lines)).toUtf8().constData());
+        };
+        QVERIFY(isNonDrugVolume(volume("　普濟方卷四百二十二　明　周王朱橚　撰¶\n　　鍼灸門¶\n　　　喘¶\n")));
+        QVERIFY(isNonDrugVolume(volume("　備急千金要方卷八十七　唐　孫思邈　撰¶\n"
+                                       "　　　　　　　　　　　　宋　林億等　校正¶\n　針灸¶\n")));
+        QVERIFY(isNonDrugVolume(volume("　外臺秘要方卷三十九¶\n　　　　唐　王燾　撰¶\n　　明堂序¶\n")));
+        QVERIFY(isNonDrugVolume(volume("　普濟方卷二百七十　明　周王朱橚　撰¶\n　　符禁門¶\n")));
+        // A 卷 of drug recipes that speaks of moxibustion later on is kept.
+        QVERIFY(!isNonDrugVolume(volume("　普濟方卷二百七十二　明　周王朱橚　撰¶\n　　諸瘡腫門¶\n"
+                                        "　　　諸瘡腫(附論/)¶\n針灸法¶\n")));
+    }
+
     void herbEntriesStopBeforeTheirPrescriptions() {
         const SourceFile file = parseMandoku(QString::fromUtf8(R"(<pb:KR3e0079_WYG_030-1a>¶
 　　金石之三(石類上三/十二種)¶

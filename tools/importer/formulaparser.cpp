@@ -120,6 +120,12 @@ QString citedFrom(const QStringList& notes, bool bareTitles) {
     return {};
 }
 
+// "(出聖/恵方)" carried to a line of its own under the title.
+bool isSourceNote(const QString& line) {
+    return line.startsWith(QStringLiteral("(出")) && line.endsWith(QLatin1Char(')')) &&
+           line.count(QLatin1Char('(')) == 1;
+}
+
 qsizetype skipSpaces(const QString& text, qsizetype pos) {
     while (pos < text.size() && (text[pos] == kSpace || text[pos] == QLatin1Char(' ')))
         ++pos;
@@ -130,6 +136,14 @@ qsizetype skipSpaces(const QString& text, qsizetype pos) {
 bool hasDoseWord(const QString& text) {
     static const QRegularExpression dose(QStringLiteral("[一二三四五六七八九十半][兩两錢钱分銖枚升合斤]"));
     return dose.match(text).hasMatch();
+}
+
+// A usage that holds a recipe of its own: a dose, or a medicine it names and says how to take
+// ("右熬麹令㣲香拌 服方寸匕"). "右為末同研令匀…" without a dose speaks of herbs the edition left out.
+bool tellsARecipe(const QString& usage) {
+    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
+    static const QRegularExpression names(QStringLiteral("^右(用|以|取|熬|破|與|浸|蒸|燒|將|先)"));
+    return hasDoseWord(usage) || (usage.contains(names) && usage.contains(taken));
 }
 
 // "深師療天行毒病酷熱下痢七物升麻湯", "…時復有欬者增損阮氏小青龍湯": the count of herbs, or the words after
@@ -207,6 +221,7 @@ std::optional<Header> attributedTitle(const QString& body, const QString& leadin
     header.kind = HeaderKind::Named;
     header.verbClause = true;
     header.cited = !leadingCited.isEmpty() ? leadingCited : source ? prefix : citedFrom(notes, false);
+    header.citedFromTitle = leadingCited.isEmpty() && source;
     header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
     QString name, clause;
     if (endsName(rest, rest.size() - 1)) {
@@ -271,7 +286,9 @@ bool isPreparationStart(const QString& text) {
         "^[右上](為|爲|件|各|用|㕮|咀|剉|銼|擣|搗|杵|細|等|[一二三四五六七八九十]+味|將|同|藥|末|除|先|以|入|"
         "每|和|研|作|取|共|切|炒|焙|水|酒|煎|煮|煑|方|並|并|鎊|合|細|麄|粗|件|十|二|三|四|五|六|七|八|九|"
         "㕮|藥|九|件|如|煉|湯|一|以|碾|擂|就|燒|同|須|為|爲)"));
-    return usage.match(text).hasMatch();
+    // 右 ("the above") starts a usage with these too; 上 before them is "on top" ("上炙七壯").
+    static const QRegularExpression right(QStringLiteral("^右(熬|破|與|浸|蒸)"));
+    return usage.match(text).hasMatch() || right.match(text).hasMatch();
 }
 
 namespace {
@@ -697,10 +714,11 @@ struct Block {
     bool afterWrap = false; // the line before it filled its column: the block goes on in the same word
 
     const QString& first() const { return lines.front()->text; }
-    QString full() const {
+    QString full() const { return fullFrom(0); }
+    QString fullFrom(size_t first) const {
         QString text;
-        for (const SourceLine* line : lines)
-            appendWrapped(text, line->text);
+        for (size_t k = first; k < lines.size(); ++k)
+            appendWrapped(text, lines[k]->text);
         return text;
     }
     int firstLine() const { return lines.front()->number; }
@@ -835,8 +853,15 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             level = Stop;
             if (stats)
                 ++stats->sectionTitles;
-        } else if (line.indent == 2 && wrapped && last == Usage) {
-            starts = false; // a full usage line carried on one step further in ("…有汗" / "　　出即愈")
+        } else if (line.indent == 2 && wrapped &&
+                   (last == Usage ||
+                    (last == Heading && std::any_of(blocks.back().lines.begin() + 1,
+                                                    blocks.back().lines.end(), [](const SourceLine* held) {
+                                                        return held->indent == 1 && isUsageStart(held->text);
+                                                    })))) {
+            // A full usage line carried on one step further in ("…有汗" / "　　出即愈"), also where the usage
+            // follows its title straight away ("治傷寒…" / "　右取真砂一兩…覆衣被取" / "　　汗忌生血物").
+            starts = false;
         } else if (line.indent >= 2) {
             starts = !(wrapped && last == Ingredients);
             level = Ingredients;
@@ -916,7 +941,10 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
             clause.chop(1);
         static const QRegularExpression verb(QStringLiteral("(治|療|主)"));
         const qsizetype at = clause.indexOf(verb);
-        if (at >= 0)
+        // A title opens with its verb ("仲景傷寒論療吐下之後…", however long); a paragraph that only ends in
+        // the name ("…心者血之主外行經絡…" / "五淋散") is text, whatever verb it holds.
+        const bool opens = at >= 0 && at <= 10;
+        if (at >= 0 && (opens || (clause.size() - at <= 60 && !clause.mid(at).contains(kSpace))))
             header.clause = stripVerb(clause.mid(at));
         header.verbClause = true;
         return header;
@@ -1174,7 +1202,10 @@ void markCutWords(SourceFile& file, const QSet<QString>& words) {
     }
 }
 
-int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QString>& books) {
+namespace {
+
+// Renames the recipes `rename` gives a new name, and the 又方 printed after each of them with it.
+template <typename Rename> int renameWithAgain(std::vector<RawFormula>& formulas, Rename rename) {
     const QString again = QStringLiteral("又方");
     QString from, to;
     int renamed = 0;
@@ -1184,9 +1215,23 @@ int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QSt
                 formula.name = to + again;
             continue;
         }
-        from.clear();
-        if (!books.contains(formula.name) || formula.indications.isEmpty() || formula.indications.size() > 28)
+        from = formula.name;
+        if (!rename(formula)) {
+            from.clear();
             continue;
+        }
+        to = formula.name;
+        ++renamed;
+    }
+    return renamed;
+}
+
+} // namespace
+
+int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QString>& books) {
+    return renameWithAgain(formulas, [&books](RawFormula& formula) {
+        if (!books.contains(formula.name) || formula.indications.isEmpty() || formula.indications.size() > 28)
+            return false;
         // "瑞竹堂方　神仙墜痰丸治…": the recipe's own name after the book; "…以荆芥為末童子小便調下",
         // "一方加…", "症同前": no indication to be named by.
         static const QRegularExpression named(
@@ -1198,21 +1243,75 @@ int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QSt
             name = match.captured(1);
             indications = match.captured(3);
         } else if (indications.contains(recipe)) {
-            continue;
+            return false;
         } else {
             name = QStringLiteral("治") + indications;
             if (!name.endsWith(QStringLiteral("方")))
                 name += QStringLiteral("方");
         }
-        from = formula.name;
         if (formula.cited.isEmpty())
             formula.cited = formula.name;
         formula.name = name;
         formula.indications = indications;
-        to = formula.name;
-        ++renamed;
+        return true;
+    });
+}
+
+int nameRecipesMistakenForBooks(std::vector<RawFormula>& formulas, const QHash<QString, int>& citations,
+                                const QSet<QString>& herbWords) {
+    return renameWithAgain(formulas, [&](RawFormula& formula) {
+        const QString& title = formula.cited;
+        if (!formula.citedFromTitle || citations.value(title) >= 3 || !title.endsWith(QStringLiteral("方")) ||
+            title.contains(QStringLiteral("此")))
+            return false;
+        const QString stem = title.chopped(1);
+        static const QString forms = QStringLiteral("湯散㪚丸圓膏飲飮丹");
+        // Verbs of outward use, 傅眼方, 搐鼻方, 鹽熨方, 燒髮方; no book's title has them.
+        static const QRegularExpression applied(QStringLiteral("[傅敷點搐揩漱熨塗洗燒煉浸灸滅煞]|取蟲"));
+        const auto namesHerb = [&] {
+            for (qsizetype from = 0; from + 2 <= stem.size(); ++from) {
+                for (qsizetype n = 2; from + n <= stem.size(); ++n) {
+                    if (herbWords.contains(stem.mid(from, n)))
+                        return true;
+                }
+            }
+            return false;
+        };
+        QString name;
+        if (forms.contains(stem.back()))
+            name = stem; // 烏頭湯方: the book prints the form's name with 方
+        else if (stem.contains(applied) || namesHerb())
+            name = title;
+        else
+            return false;
+        formula.name = name;
+        formula.cited.clear();
+        formula.citedFromTitle = false;
+        return true;
+    });
+}
+
+bool isNonDrugVolume(const SourceFile& file) {
+    // The 卷's subject is the first line after its title that does not name a compiler or editor.
+    static const QRegularExpression subject(QStringLiteral("鍼灸|針灸|刺灸|刺炙|符禁|^明堂"));
+    static const QRegularExpression volume(QStringLiteral("[卷巻]"));
+    static const QRegularExpression editor(QStringLiteral("(撰|校正|註|述|訂)$"));
+    bool afterTitle = false;
+    int read = 0;
+    for (const SourceLine& line : file.lines) {
+        if (line.text.isEmpty())
+            continue;
+        if (++read > 8)
+            break;
+        if (!afterTitle) {
+            afterTitle = line.text.contains(volume);
+            continue;
+        }
+        if (line.text.contains(editor))
+            continue;
+        return subject.match(line.text).hasMatch();
     }
-    return renamed;
+    return false;
 }
 
 std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& layout, ParseStats* stats) {
@@ -1375,6 +1474,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             record.firstLine = block.firstLine();
             record.lastLine = block.lastLine();
             record.cited = header->cited;
+            record.citedFromTitle = header->citedFromTitle;
             record.indications = header->clause;
             record.runOn = runOn;
             currentStubNote = header->stubNote;
@@ -1427,14 +1527,19 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 const bool wrapped = file.wraps(*block.lines[k - 1]);
                 if (inUsage) {
                     appendWrapped(record.usage, line);
-                } else if (pendingIsClause && record.ingredients.isEmpty() && isPreparationStart(line) &&
-                           hasDoseWord(line) &&
+                } else if ((pendingIsClause || headerHasClause) && record.ingredients.isEmpty() &&
+                           isPreparationStart(line) && tellsARecipe(block.fullFrom(k)) &&
                            std::none_of(heldLines.begin(), heldLines.end(), [](const QString& held) {
-                               return held.contains(kSpace) || held.contains(QLatin1Char('('));
+                               return held.contains(kSpace) ||
+                                      (held.contains(QLatin1Char('(')) && !isSourceNote(held));
                            })) {
                     // "通治甘遂散治大小便不通" / "右以甘遂二兩赤皮者為末…": a recipe told in its usage alone.
-                    for (const QString& held : heldLines)
-                        appendWrapped(record.indications, held);
+                    for (const QString& held : heldLines) {
+                        if (!isSourceNote(held))
+                            appendWrapped(record.indications, held);
+                        else if (record.cited.isEmpty())
+                            record.cited = citedFrom({held.mid(1, held.size() - 2)}, false);
+                    }
                     heldLines.clear();
                     heldWrapped.clear();
                     joinPart(record.usage, line);
@@ -1577,7 +1682,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // "上六味搗羅為末" / "　　杏仁(…)生地黄汁(五合)…" / "右藥都一處…煎成膏每於食後含…": a first
         // stage that says nothing of taking the medicine, or of its effect, goes on with the herbs of the
         // next.
-        static const QRegularExpression awaits(QStringLiteral("(後藥|下項藥|入)$"));
+        static const QRegularExpression awaits(
+            QStringLiteral("(後藥|下項藥|入|用後[^　()]{1,6}[散丸圓湯膏])$")); // "…即用後木香散"
         static const QRegularExpression taken(
             QStringLiteral("[服下食飲飮塗敷傅貼含嚥咽洗調吞噙擦摻㸃點灌戴佩熏薰浴熨摩瘥差愈効效驗]"));
         const bool unfinished =

@@ -25,6 +25,9 @@ struct RawFormula {
     int passageLast = 0; // the line before the next heading (or the file's last line): the whole passage
     bool derived = false;
     bool runOn = false; // the name came from a title run on from text: not to be trusted as a known name
+    // `cited` is the words before 治 in the title ("聖惠方治…"); they may be the recipe's own name
+    // (鯽魚方治…)
+    bool citedFromTitle = false;
 };
 
 // How an edition sets out its recipes, where it differs from the two layouts the parser finds by itself
@@ -66,6 +69,7 @@ struct Header {
     QString herbs;                 // ingredients with doses printed on the header line after the clause
     // The name was cut from a title without the known names: the title is read again with them.
     bool guessedName = false;
+    bool citedFromTitle = false; // `cited` is the words before the title's 治
 };
 
 // Recognises a formula header: "name(notes)　治…", "name治…", a bare "name" line, "治…方", "又方…"/"一方…",
@@ -111,6 +115,17 @@ void markCutWords(SourceFile& file, const QSet<QString>& words);
 // the books cite as sources). The book becomes the record's source and the recipe is named by its indication,
 // as untitled recipes are; the 又方 after it follow the new name. Returns the count of records renamed.
 int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QString>& books);
+
+// "鯽魚方治腸風血痔…": the words before 治 were taken for a cited book. Where the books cite them fewer than
+// three times (`citations`) and they name a medicine's form (烏頭湯方), a herb (`herbWords`) or what is done
+// with it (搐鼻方, 鹽熨方), they are the recipe's own name; the 又方 after it follow. Returns the count
+// renamed.
+int nameRecipesMistakenForBooks(std::vector<RawFormula>& formulas, const QHash<QString, int>& citations,
+                                const QSet<QString>& herbWords);
+
+// A 卷 of needling and moxibustion (鍼灸門, 明堂) or of charms and spells (符禁門): its "方" are points,
+// burns and incantations, not drug formulas.
+bool isNonDrugVolume(const SourceFile& file);
 
 // Splits one 卷 file into formula records.
 std::vector<RawFormula> parseFormulas(const SourceFile& file, const Layout& layout = {},

@@ -98,7 +98,10 @@ int main(int argc, char** argv) {
                 SourceFile source = readMandoku(folder.filePath(name), glyphs);
                 markCutWords(source, words);
                 const Origin origin{book.id, book.title, source.juan, name};
-                if (book.role == QLatin1String("formulas")) {
+                if (book.role == QLatin1String("formulas") && isNonDrugVolume(source)) {
+                    ++report.nonDrugVolumes;
+                    report.nonDrugRecordsDropped += int(parseFormulas(source, book.layout).size());
+                } else if (book.role == QLatin1String("formulas")) {
                     ParsedFile file{origin, &book, {}, {}, std::nullopt};
                     file.formulas = parseFormulas(source, book.layout, &file.stats);
                     for (const RawFormula& raw : file.formulas) {
@@ -136,6 +139,7 @@ int main(int argc, char** argv) {
         }
         for (ParsedFile& file : parsed) {
             report.namedFromBookTitles += nameRecipesUnderBookTitles(file.formulas, citedBooks);
+            report.namedMistakenBooks += nameRecipesMistakenForBooks(file.formulas, citations, words);
             for (const RawFormula& raw : file.formulas)
                 records.push_back(makeFormulaRecord(raw, file.origin, normalize));
             parseStats.stubs += file.stats.stubs;

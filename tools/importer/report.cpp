@@ -257,6 +257,9 @@ QJsonObject QualityReport::toJson() const {
     faults.insert(QStringLiteral("dosesInIndications"), dosesInIndications);
     faults.insert(QStringLiteral("wrapSplitHerbNames"), wrapSplitHerbs);
     faults.insert(QStringLiteral("namedFromBookTitles"), namedFromBookTitles);
+    faults.insert(QStringLiteral("namedMistakenBooks"), namedMistakenBooks);
+    faults.insert(QStringLiteral("nonDrugVolumes"), nonDrugVolumes);
+    faults.insert(QStringLiteral("nonDrugRecordsDropped"), nonDrugRecordsDropped);
     faults.insert(QStringLiteral("colophonsInRecords"), colophonsInRecords);
     faults.insert(QStringLiteral("sectionTitlesInComposition"), sectionTitlesInComposition);
     QJsonObject withoutUsage;
@@ -312,6 +315,13 @@ QString QualityReport::text() const {
              .arg(parse.colophons)
              .arg(parse.sectionTitles)
              .arg(stubsInLibrary));
+    line(QStringLiteral(
+             "  set aside: %1 卷 of needling, moxibustion and charms (%2 records); renamed: %3 under"
+             " a book's title, %4 whose name was read as a book")
+             .arg(nonDrugVolumes)
+             .arg(nonDrugRecordsDropped)
+             .arg(namedFromBookTitles)
+             .arg(namedMistakenBooks));
     line(QStringLiteral("  formulas per book (without 用法, stubs dropped):"));
     for (const auto& [book, n] : perBook) {
         const auto usage = withoutUsagePerBook.find(book);

@@ -43,10 +43,13 @@ struct QualityReport {
     ParseStats parse;                    // stubs dropped, colophons and section titles met
     std::map<QString, int> stubsPerBook; // cross-reference stubs dropped, per book
     int stubsInLibrary = 0;              // records still made of a "方见…" reference
-    int namedFromBookTitles = 0; // "千金方　治…": named by their indication, the book their source
-    int dosesInIndications = 0;  // 主治 that holds ingredient lines with doses
-    int wrapSplitHerbs = 0;      // "甘　草": a herb name cut by a line wrap
-    int colophonsInRecords = 0;  // "…卷十二" closing a record's text
+    int namedFromBookTitles = 0;   // "千金方　治…": named by their indication, the book their source
+    int namedMistakenBooks = 0;    // "鯽魚方治…": the recipe's own name, once read as a cited book
+    int nonDrugVolumes = 0;        // 卷 of needling, moxibustion and charms, left out
+    int nonDrugRecordsDropped = 0; // the "方" those 卷 would have given
+    int dosesInIndications = 0;    // 主治 that holds ingredient lines with doses
+    int wrapSplitHerbs = 0;        // "甘　草": a herb name cut by a line wrap
+    int colophonsInRecords = 0;    // "…卷十二" closing a record's text
     int sectionTitlesInComposition = 0;         // 组成 holding a section or chapter title
     std::map<QString, int> withoutUsagePerBook; // records with no 【用法】, per book
     void collectParseFaults(const std::vector<LibraryRecord>& records);
