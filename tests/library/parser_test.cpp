@@ -697,6 +697,27 @@ private slots:
         auto asBefore = parseHeader(QStringLiteral("又方治如前以鹿角炙令熱安舌下"));
         QVERIFY(asBefore->clause.isEmpty()); // the complaint of the recipe before
         QCOMPARE(asBefore->rest, QStringLiteral("以鹿角炙令熱安舌下"));
+        // 外臺秘要方: a title that says what the recipe treats, then again after 此方療; a sentence before 治
+        // that ends in 不 names no book.
+        auto twice = parseHeader(QStringLiteral(
+            "唐侍郎大續命湯主手足攣急及不隨此方療苦脚氣上又中風四肢壯熱如火攣急或縱不隨氣衝胷中方"));
+        QVERIFY(twice);
+        QCOMPARE(twice->name, QStringLiteral("唐侍郎大續命湯"));
+        QVERIFY(twice->clause.endsWith(
+            QStringLiteral("手足攣急及不隨　苦脚氣上又中風四肢壯熱如火攣急或縱不隨氣衝胷中")));
+        QVERIFY(parseHeader(QStringLiteral("生麥門冬湯方(外臺此方治礜石發)"))->clause.isEmpty());
+        const auto recipe = parseColumn("唐侍郎大續命湯主手足攣急及不隨此方療苦脚氣¶\n"
+                                        "上又中風四肢壯熱如火攣急或縱不隨氣衝胷中方¶\n"
+                                        "　　當歸(二兩/)　芎藭(一兩/)桂心(一兩/)　麻黄(二兩/去節)¶\n"
+                                        "　右十二味切以水九升煮取三升去滓分四服¶\n",
+                                        21);
+        QCOMPARE(recipe.size(), size_t(1));
+        QCOMPARE(recipe[0].name, QStringLiteral("唐侍郎大續命湯"));
+        QVERIFY(recipe[0].indications.endsWith(QStringLiteral("氣衝胷中"))); // the title's 方 is no complaint
+        auto negated = parseHeader(QStringLiteral("小疾不治令人至死療之皆用升麻膏方"));
+        QVERIFY(negated);
+        QCOMPARE(negated->name, QStringLiteral("升麻膏"));
+        QVERIFY(negated->cited.isEmpty() && negated->clause.isEmpty() && negated->needsIngredients);
         // Prose, ingredients, usage and chapter titles are no headers.
         QVERIFY(!parseHeader(QStringLiteral("宜服小柴胡湯治之")));
         QVERIFY(!parseHeader(QStringLiteral("人參(去蘆洗焙)　茯苓(去皮)　　甘草")));
@@ -1174,8 +1195,10 @@ private slots:
         const auto usageOnly = parseFormulas(excerpt(kUsageOnlyParent));
         QCOMPARE(usageOnly.size(), size_t(3));
         QCOMPARE(usageOnly[1].name, QStringLiteral("通治甘遂散"));
-        QVERIFY(usageOnly[1].usage.startsWith(QStringLiteral("右以甘遂二兩")));
-        QVERIFY(usageOnly[1].usage.endsWith(QStringLiteral("未知日二脈漸加之")));
+        // Told in its usage alone, the recipe is its own composition.
+        QVERIFY(usageOnly[1].usage.isEmpty());
+        QVERIFY(usageOnly[1].body.startsWith(QStringLiteral("右以甘遂二兩")));
+        QVERIFY(usageOnly[1].body.endsWith(QStringLiteral("未知日二脈漸加之")));
         QCOMPARE(usageOnly[2].name, QStringLiteral("通治甘遂散又方"));
         QCOMPARE(usageOnly[2].indications, QStringLiteral("大小便不通"));
 
@@ -1414,6 +1437,14 @@ private slots:
         QVERIFY(words.contains(QStringLiteral("蘇木")));
         markCutWords(apart, words);
         QVERIFY(!apart.wraps(apart.lines[0]));
+        // A full line that ends with a whole herb, the next beginning with another: 甘草 and 蘇木, apart.
+        SourceFile full = excerpt("半夏瀉心湯¶\n　　半夏(洗/)　黄芩(各三/兩)　人參(二兩/)　甘草¶\n"
+                                  "　　蘇木(各三/兩)　黄連(一兩/)¶\n　右七味切¶\n");
+        full.fullWidth = full.lines[1].width;
+        QVERIFY(full.wraps(full.lines[1]));
+        markCutWords(full, words);
+        QVERIFY(!full.wraps(full.lines[1]));
+        QVERIFY(parseFormulas(full)[0].ingredients.contains(QStringLiteral("甘草　蘇木(各三兩)")));
         // The build's count of names cut in 组成 tells the two apart the same way.
         QCOMPARE(wrapSplits(QStringLiteral("人參　甘　草(炙)　麥門冬"), words), 1);
         QCOMPARE(wrapSplits(QStringLiteral("人參　鷄蘇　木賊(一兩)"), words), 0);
@@ -1455,22 +1486,21 @@ private slots:
                                       21);
         QCOMPARE(told.size(), size_t(6));
         QCOMPARE(told[0].indications, QStringLiteral("傷寒時氣瘟疫頭痛壮熱脈盛始得一二日"));
-        QCOMPARE(told[0].usage + told[0].body,
-                 QStringLiteral("右取真砂一兩以水一斗煮取一升頓服覆衣被取汗忌生血物"));
+        QCOMPARE(told[0].body, QStringLiteral("右取真砂一兩以水一斗煮取一升頓服覆衣被取汗忌生血物"));
         QVERIFY(told[0].ingredients.isEmpty());
         QCOMPARE(told[1].indications, QStringLiteral("傷寒及温病頭痛壮熱脈盛始得一二日"));
-        QVERIFY((told[1].usage + told[1].body).endsWith(QStringLiteral("頓服覆取汗")));
+        QVERIFY(told[1].body.endsWith(QStringLiteral("頓服覆取汗")));
         QVERIFY(told[1].ingredients.isEmpty());
         QCOMPARE(told[2].name, QStringLiteral("雞子湯"));
         // The doses may come in the lines the usage is carried on to.
         QCOMPARE(told[3].name, QStringLiteral("青蒿散"));
-        QVERIFY(told[3].usage.endsWith(QStringLiteral("烏梅一箇同煎七分温服")));
+        QVERIFY(told[3].body.endsWith(QStringLiteral("烏梅一箇同煎七分温服")));
         // A source note on a line of its own between the title and the usage.
         QCOMPARE(told[4].cited, QStringLiteral("聖恵方"));
         QCOMPARE(told[4].indications, QStringLiteral("傷寒毒氣攻手足及身體虛腫宜服此"));
-        QVERIFY(told[4].usage.endsWith(QStringLiteral("稍熱飲之")));
+        QVERIFY(told[4].body.endsWith(QStringLiteral("稍熱飲之")));
         QCOMPARE(told[5].indications, QStringLiteral("食過飽煩悶但欲卧而腹脹")); // no dose, but taken
-        QVERIFY(told[5].usage.endsWith(QStringLiteral("生嚼蘿蔔嚥之")));
+        QVERIFY(told[5].body.endsWith(QStringLiteral("生嚼蘿蔔嚥之")));
         // A usage that calls for the powder printed after it goes on with its herbs.
         const auto stages = parseColumn(R"(治惡瘡久不差肉黒爛膿色黒赤¶
 　右先以不灰木檳榔各一分為細末摻貼瘡上候肉¶
@@ -1484,6 +1514,50 @@ private slots:
         QVERIFY(stages[0].usage.endsWith(QStringLiteral("用之必効")));
         // 鐵粉丸's herbs are not printed: its usage alone is no recipe.
         QVERIFY(!named(told, QStringLiteral("鐵粉丸")));
+    }
+
+    void indicationsAsBefore() {
+        // 小兒衛生總微論方: "狀同前" and "主治如前" take the indication of the recipe before; a title with
+        // nothing under it ("治偏搐方") leaves it as printed, since the recipe before may not have been read.
+        const auto same = parseColumn(R"(箭蚛散治耳中膿出¶
+　　箭竹内蛀蟲糞屑(二/錢)坯子臙脂(二/錢)凌霄花(乾者/二錢)¶
+　右為細末拌匀毎用時先以綿撚子搌耳中膿盡¶
+紅綿散狀同前¶
+　　信砒(一錢/匕)坯子臙脂(三錢/匕)麝香(一字/匕)¶
+　右為末每用少許¶
+治偏搐方¶
+雙金散治如前¶
+　右以蜈蚣一条大者去頭足尾用真酥塗慢火上炙¶
+　黄置枮子面南用快竹刀子當脊縫中停利作两半¶
+)",
+                                      21);
+        QCOMPARE(same.size(), size_t(3));
+        QCOMPARE(same[1].indications, QStringLiteral("耳中膿出"));
+        QCOMPARE(same[2].indications, QStringLiteral("如前"));
+
+        // 普濟方 卷四百五 and 卷一百八十九: a kind of recipe is no indication; 乂方 is the transcription's
+        // 又方.
+        const auto kinds = parseColumn(R"(天烏散　貼方¶
+　　南星　赤小豆　草烏　黄栢(各等/分)¶
+　右為末生姜自然汁貼患處或用米醋調尤佳¶
+治卒鼻衂(出聖/恵方)¶
+　右取水一罐鑚底作小孔令射病人頂上名音門以¶
+乂方(出肘/後方)¶
+　右水和粉一升如粥飲之立差¶
+)",
+                                       21);
+        QCOMPARE(kinds.size(), size_t(3));
+        QCOMPARE(kinds[0].name, QStringLiteral("天烏散"));
+        const auto washing =
+            parseColumn("洗方(出危/氏方)¶\n　　黄連　黄芩　荆芥　蛇床子(各一/兩)側柏葉(四/兩)兒¶\n"
+                        "　　茶　鏡面草　蚵皮草(各一/握)¶\n　右用新汲水煎傾盆内薫候通手却洗¶\n",
+                        21);
+        QCOMPARE(washing.size(), size_t(1));
+        QCOMPARE(washing[0].name, QStringLiteral("洗方"));
+        QVERIFY(washing[0].indications.isEmpty());
+        QVERIFY(kinds[0].indications.isEmpty());
+        QCOMPARE(kinds[2].name, QStringLiteral("治卒鼻衂方又方"));
+        QCOMPARE(kinds[2].indications, QStringLiteral("卒鼻衂"));
     }
 
     void recipeNamesReadAsBooks() {

@@ -179,6 +179,17 @@ std::optional<Header> attributedTitle(const QString& body, const QString& leadin
     if (verb < 0)
         return std::nullopt;
     const QString prefix = body.left(verb);
+    // "小疾不治令人至死療之皆用升麻膏方": a sentence that says what is not treated names no book; the
+    // recipe it advises heads the herbs after it.
+    if (QStringLiteral("不未莫勿難").contains(prefix.back())) {
+        static const QRegularExpression advised(QStringLiteral("用([^用　()]{2,10})方$"));
+        if (const auto match = advised.match(body); match.hasMatch() && isSuffix(match.captured(1).back())) {
+            Header header;
+            header.name = match.captured(1);
+            header.needsIngredients = true;
+            return header;
+        }
+    }
     // 黄耆散治腕折: a name with its clause; but 聖惠方治…, 錢相公篋中方療… name a book.
     const bool book = prefix.size() >= 3 && prefix.endsWith(QStringLiteral("方"));
     if ((isSuffix(prefix.back()) && !book) || prefix.contains(QChar(0x540D)))
@@ -379,9 +390,24 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
     qsizetype pos = 0;
     const QStringList leadingNotes = readNotes(text, pos);
     const QString leadingCited = citedFrom(leadingNotes, true);
-    const QString body = text.mid(pos);
+    QString body = text.mid(pos);
     if (body.isEmpty() || isPreparationStart(body))
         return std::nullopt;
+    // "乂方(出肘/後方)": the transcription's slip for 又方, among 又方 in the same list.
+    if (body.startsWith(QStringLiteral("乂方")))
+        body[0] = QChar(0x53C8);
+    // "唐侍郎大續命湯主手足攣急及不隨此方療苦脚氣…方": the title says what the recipe treats, then again.
+    static const QRegularExpression again(QStringLiteral("^([^(]{4,}?)此方([治療]|主(?!之))([^(]{2,})$"));
+    if (const auto twice = again.match(body); twice.hasMatch()) {
+        auto first = parseHeader(text.left(pos) + twice.captured(1), knownNames);
+        if (first && first->kind == HeaderKind::Named && !first->clause.isEmpty()) {
+            QString more = twice.captured(3);
+            if (more.endsWith(QStringLiteral("方")))
+                more.chop(1);
+            first->clause += kSpace + more;
+            return first;
+        }
+    }
 
     // "又療傷寒一二日方", "又麻黄解肌湯療傷寒三四日煩疼不解者方": "and also", before a title of its own.
     if (body.startsWith(QChar(0x53C8)) && !body.startsWith(QStringLiteral("又方")) && body.size() > 3) {
@@ -944,9 +970,12 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
         // A title opens with its verb ("仲景傷寒論療吐下之後…", however long); a paragraph that only ends in
         // the name ("…心者血之主外行經絡…" / "五淋散") is text, whatever verb it holds.
         const bool opens = at >= 0 && at <= 10;
+        // "…此雖小疾不治令人至死療之皆用升麻膏方": what is not treated is no indication.
+        header.verbClause = true;
+        if (at > 0 && QStringLiteral("不未").contains(clause[at - 1]))
+            return header;
         if (at >= 0 && (opens || (clause.size() - at <= 60 && !clause.mid(at).contains(kSpace))))
             header.clause = stripVerb(clause.mid(at));
-        header.verbClause = true;
         return header;
     }
     return std::nullopt;
@@ -1172,12 +1201,45 @@ QSet<QString> HerbWords::frequent(int minimum) const {
     return words;
 }
 
+namespace {
+
+// "…半夏　乾薑" / "桂心(各三兩)…": a full line of herbs that ends with a whole herb where the next line
+// begins with another, and no word runs across the two.
+bool endsWithWholeHerb(const SourceLine& line, const SourceLine& next, const QSet<QString>& words) {
+    if (line.indent < 1 || next.indent != line.indent || !line.text.contains(QLatin1Char('(')) ||
+        !next.text.contains(QLatin1Char('(')))
+        return false;
+    const QString tail =
+        line.text.mid(std::max(line.text.lastIndexOf(kSpace), line.text.lastIndexOf(QLatin1Char(')'))) + 1);
+    qsizetype headEnd = 0;
+    while (headEnd < next.text.size() && next.text[headEnd] != kSpace &&
+           next.text[headEnd] != QLatin1Char('('))
+        ++headEnd;
+    const QString head = next.text.left(headEnd);
+    if (tail.size() < 2 || !words.contains(head))
+        return false;
+    bool whole = false;
+    for (qsizetype n = 2; n <= 4 && n <= tail.size() && !whole; ++n)
+        whole = words.contains(tail.right(n));
+    for (qsizetype a = 1; a <= 2 && whole; ++a) {
+        for (qsizetype b = 1; b <= 2 && b <= head.size() && whole; ++b)
+            whole = !words.contains(tail.right(a) + head.left(b));
+    }
+    return whole;
+}
+
+} // namespace
+
 void markCutWords(SourceFile& file, const QSet<QString>& words) {
     if (file.fullWidth <= 0 || words.isEmpty())
         return;
     for (size_t i = 0; i + 1 < file.lines.size(); ++i) {
         SourceLine& line = file.lines[i];
         const SourceLine& next = file.lines[i + 1];
+        if (line.width >= file.fullWidth - 1 && file.wraps(line) && endsWithWholeHerb(line, next, words)) {
+            line.endsWord = true;
+            continue;
+        }
         // A title at the margin goes on one or two steps in; other lines go on at their own indent.
         const bool continues = next.indent == line.indent || (line.indent == 0 && next.indent <= 2);
         if (line.width >= file.fullWidth || !continues || line.text.isEmpty() || next.text.isEmpty())
@@ -1368,6 +1430,18 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         record.usage = tidy(record.usage);
         record.body = tidy(record.body);
         record.indications = stripVerb(tidy(record.indications));
+        // "天烏散　貼方", "…湯主之方": words on the title line that say what kind of recipe it is, or the
+        // end of a sentence, not what it treats.
+        static const QRegularExpression noComplaint(
+            QStringLiteral("^(之+|[洗藥貼傅敷塗補真子汗煙仙秘佳]|得效|常用|見[^　]{1,6})方$"));
+        if (noComplaint.match(record.indications).hasMatch())
+            record.indications.clear();
+        // A title's closing 方 carried into its clause over a line's end ("…氣衝胷中方").
+        if (record.indications.size() >= 4 && record.indications.endsWith(QStringLiteral("方")))
+            record.indications.chop(1);
+        // "洗方", "秘方" printed as a title: the name, not "洗方方".
+        if (!record.derived && record.name.endsWith(QStringLiteral("方方")))
+            record.name.chop(1);
         if (record.indications.isEmpty() && !record.derived)
             record.indications = complaintOfTitle(record.name);
         const bool empty = record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
@@ -1388,6 +1462,12 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             if (stats)
                 ++stats->stubs;
             return;
+        }
+        // A recipe told in its usage alone ("右用生薑五兩㕮咀…") names its herbs there: it is its own
+        // composition.
+        if (record.ingredients.isEmpty() && record.body.isEmpty()) {
+            record.body = record.usage;
+            record.usage.clear();
         }
         out.push_back(std::move(record));
     };
@@ -1504,7 +1584,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 record.name.remove(filedUnder);
             }
             // "補肺湯　治證同前", "又方治如前": the indication is the one of the recipe before.
-            static const QRegularExpression asBefore(QStringLiteral("^[證症]?(如前|同前|同上)(\\(.*\\))?$"));
+            static const QRegularExpression asBefore(
+                QStringLiteral("^(證治|[證症狀])?(如前|同前|同上)(\\(.*\\))?$"));
             if (!lastClause.isEmpty() && asBefore.match(record.indications).hasMatch())
                 record.indications = lastClause;
             if (!header->rest.isEmpty())

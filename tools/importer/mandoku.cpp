@@ -124,6 +124,8 @@ void appendWrapped(QString& text, const QString& next) {
 bool SourceFile::wraps(const SourceLine& line) const {
     if (line.cutsWord)
         return true;
+    if (line.endsWord)
+        return false;
     if (fullWidth <= 0 || line.width < fullWidth - 1)
         return false;
     if (line.width >= fullWidth)

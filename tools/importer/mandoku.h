@@ -18,6 +18,7 @@ struct SourceLine {
     int width =
         0; // printed width in character cells, indent included; a two-column note takes its longer half
     bool cutsWord = false; // a line a cell or two short whose last word goes on in the next line
+    bool endsWord = false; // a full line of herbs whose last herb ends with the column: the next is another
 };
 
 struct SourceFile {
