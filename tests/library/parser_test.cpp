@@ -1558,6 +1558,76 @@ private slots:
         QVERIFY(kinds[0].indications.isEmpty());
         QCOMPARE(kinds[2].name, QStringLiteral("治卒鼻衂方又方"));
         QCOMPARE(kinds[2].indications, QStringLiteral("卒鼻衂"));
+
+        // Titles that name only the complaint, with a word of praise or use after it; 理 is no verb to drop.
+        const auto complaints = parseColumn(R"(諸疔瘡方¶
+　　蟾酥(一錢/)　輕粉(半錢/)¶
+　右為末¶
+齒痛通用方¶
+　　細辛(一兩/)　蓽撥(一兩/)¶
+　右為末¶
+枳實理中丸　理中焦除痞滿¶
+　　枳實(一兩/)　白术(二兩/)¶
+　右為末¶
+)",
+                                            21);
+        QCOMPARE(complaints.size(), size_t(3));
+        QCOMPARE(complaints[0].indications, QStringLiteral("諸疔瘡"));
+        QCOMPARE(complaints[1].indications, QStringLiteral("齒痛"));
+        QCOMPARE(complaints[2].indications, QStringLiteral("理中焦除痞滿"));
+
+        // 證治準繩 卷六十一: the parent's note on its own herbs does not go to its 又方.
+        const auto noted = parseColumn(R"(千金翼治吐血百方不瘥療十十瘥神驗不傳方(詳此/藥性)¶
+　(治熱毒吐/血有效)¶
+　　地黄汁(半/升)生大黄末一(方寸七/)¶
+　右煎地黄汁三兩沸調大黄末令勻分為三服¶
+又方　桂心為末水調方寸七日夜可二十服¶
+)",
+                                       21);
+        QCOMPARE(noted.size(), size_t(2));
+        QVERIFY(noted[0].indications.contains(QStringLiteral("治熱毒吐血有效")));
+        QCOMPARE(noted[1].indications, QStringLiteral("吐血百方不瘥療十十瘥神驗不傳"));
+    }
+
+    void herbsAndTitlesAroundTheClause() {
+        // 婦人大全良方: herbs without doses on the line before the herbs with doses are herbs, not 主治.
+        SourceFile listed = excerpt(R"(治婦人血風勞¶
+　琥珀　沒藥　木香　當歸　芍藥　白芷　羌活¶
+　　乾地黄　延胡索　川芎(各半/兩)　土𤓰根　丹皮¶
+　　白朮　桂(各一/兩)¶
+　　右件為末毎服二錢水一盞煎至七分益酒三分¶
+)");
+        listed.fullWidth = 21;
+        const auto list = parseFormulas(listed);
+        QCOMPARE(list.size(), size_t(1));
+        QCOMPARE(list[0].indications, QStringLiteral("婦人血風勞"));
+        QVERIFY(list[0].ingredients.startsWith(QStringLiteral("琥珀　沒藥　木香")));
+
+        // 證治準繩: the clause's line ends with the first herb, whose dose opens the next line.
+        const auto head = parseColumn(R"(養生必用黄連阿膠丸　治熱痢下重膿血疼痛腹中¶
+　痛不可忍老人産婦虚勞人小兒竝宜服　黄連(去/鬚)¶
+　　(一兩/半)白茯苓　白芍藥　阿膠(杵碎慢火炒如珠子白/色别杵為細末各半兩)¶
+　右上三物為細末斟酌米醋多少熬膠得所和勻入¶
+)",
+                                      21);
+        QCOMPARE(head.size(), size_t(1));
+        QVERIFY(head[0].indications.endsWith(QStringLiteral("竝宜服")));
+        QVERIFY(head[0].ingredients.startsWith(QStringLiteral("黄連(去鬚)(一兩半)白茯苓")));
+        // 普濟方: a section's title set three steps in after a full usage line, and a chapter's count.
+        const auto titles = parseColumn(R"(治腸痔大便常有血下部痒痛如蟲咬者¶
+　右掘地作坑燒令赤酒沃其中𢷬呉茱茰二升入内乗¶
+　熱扳開小孔以下部榻上冷乃止不過三四度即差¶
+　　　氣痔(附論/)¶
+又療水榖痢方¶
+　　取鯽魚無問多少治如食法以新布乾拭斷血脉¶
+　　喫之即得差忌如常法¶
+　　石發兩脚卒冷兩脅腋卒熱并口噤方三首¶
+)",
+                                        21);
+        QCOMPARE(titles.size(), size_t(2));
+        QCOMPARE(titles[0].indications, QStringLiteral("腸痔大便常有血下部痒痛如蟲咬者"));
+        QVERIFY(titles[0].body.endsWith(QStringLiteral("不過三四度即差")));
+        QVERIFY(!titles[1].body.contains(QStringLiteral("石發")));
     }
 
     void recipeNamesReadAsBooks() {
@@ -1569,16 +1639,20 @@ private slots:
             formula.derived = derived;
             return formula;
         };
-        std::vector<RawFormula> formulas = {
-            raw("治腸風血痔及下痢膿血方", "鯽魚方"), raw("治腸風血痔及下痢膿血方又方", "", true),
-            raw("治脚氣疼痛不可屈伸方", "烏頭湯方"), raw("治牙疼方", "搐鼻方"),
-            raw("治咳嗽方", "十全博救方"),           raw("治吐血方", "聖惠方"),
-            raw("治病如前方", "快斑散此方")};
+        std::vector<RawFormula> formulas = {raw("治腸風血痔及下痢膿血方", "鯽魚方"),
+                                            raw("治腸風血痔及下痢膿血方又方", "", true),
+                                            raw("治脚氣疼痛不可屈伸方", "烏頭湯方"),
+                                            raw("治牙疼方", "搐鼻方"),
+                                            raw("治咳嗽方", "十全博救方"),
+                                            raw("治吐血方", "聖惠方"),
+                                            raw("治病如前方", "快斑散此方"),
+                                            raw("治憂思鬱怒諸氣痞滿停滯通利大小便方", "分心氣飲真方")};
         QHash<QString, int> citations = {{QStringLiteral("聖惠方"), 300}};
         for (const RawFormula& formula : formulas)
             ++citations[formula.cited];
         const QSet<QString> herbs = {QStringLiteral("鯽魚"), QStringLiteral("烏頭"), QStringLiteral("聖惠")};
-        QCOMPARE(nameRecipesMistakenForBooks(formulas, citations, herbs), 3);
+        QCOMPARE(nameRecipesMistakenForBooks(formulas, citations, herbs), 4);
+        QCOMPARE(formulas[7].name, QStringLiteral("分心氣飲真方")); // a form of medicine in it: no book
         QCOMPARE(formulas[0].name, QStringLiteral("鯽魚方"));
         QVERIFY(formulas[0].cited.isEmpty());
         QCOMPARE(formulas[1].name, QStringLiteral("鯽魚方又方"));

@@ -69,7 +69,7 @@ QString stripVerb(QString clause) {
     static const QStringList verbs = {QStringLiteral("專治"), QStringLiteral("兼治"), QStringLiteral("能治"),
                                       QStringLiteral("亦治"), QStringLiteral("通治"), QStringLiteral("大治"),
                                       QStringLiteral("主治"), QStringLiteral("治"),   QStringLiteral("療"),
-                                      QStringLiteral("主"),   QStringLiteral("理")};
+                                      QStringLiteral("主")};
     for (const QString& verb : verbs) {
         if (clause.startsWith(verb))
             return clause.mid(verb.size());
@@ -356,7 +356,7 @@ QString complaintOfTitle(const QString& name) {
         return {};
     QString stem = name.chopped(1);
     static const QRegularExpression praise(
-        QStringLiteral("(經[驗騐]|[立已]?[神驗騐効效良妙奇秘祕單仙])+$|^[効效][驗騐]"));
+        QStringLiteral("(經[驗騐]|通用|[立已]?[神驗騐効效良妙奇秘祕單仙])+$|^[効效][驗騐]"));
     stem.remove(praise);
     // "必效主噎", "經心録主水痢": a source, then what the recipe is for; "鹿角圓補益": a recipe, then its
     // use.
@@ -370,7 +370,7 @@ QString complaintOfTitle(const QString& name) {
         }
     }
     static const QRegularExpression notAComplaint(QStringLiteral(
-        "[門门諸诸附藥药香脂衣澡熨公詩诗曰云宜此其之也矣乎吃用以服一第僧傳]|氏|千金|外臺|肘後|"
+        "[門门附藥药香脂衣澡熨公詩诗曰云宜此其之也矣乎吃用以服一第僧傳]|(?<!^)[諸诸]|氏|千金|外臺|肘後|"
         "集[驗騐]|[錄録][驗騐]|經[驗騐]|必[效効]|近[效効]|奇|救急|備急|廣濟|深師|小品|范汪|文仲|三因|銀海|"
         "古今|神仙|海上|[秘祕]|簡易|易簡|要略|已效|都事|同知|先生|涓子|丹溪|十全|姥|經心|[錄録]|真人|居士|"
         "觀音|[岳嶽]|要畧|加減|食治|"
@@ -761,9 +761,19 @@ bool usesBlankLines(const SourceFile& file) {
 }
 
 // "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
+// "琥珀　沒藥　木香　當歸": a line of two or more herbs without doses, each a short word.
+bool isHerbList(const QString& line) {
+    static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
+    const QStringList items = QString(line).remove(notes).split(kSpace, Qt::SkipEmptyParts);
+    static const QRegularExpression words(QStringLiteral("[治療主用以服之者其此宜也不]"));
+    return items.size() >= 3 && std::all_of(items.begin(), items.end(), [](const QString& item) {
+               return item.size() <= 5 && !item.contains(words);
+           });
+}
+
 bool isSectionTitle(const SourceLine& line) {
     // "　　脣瘡方三首": a chapter's count of its recipes, set at the ingredients' indent.
-    static const QRegularExpression count(QStringLiteral("^[^　()]{1,12}方[一二三四五六七八九十]+首$"));
+    static const QRegularExpression count(QStringLiteral("^[^　()]{1,20}方[一二三四五六七八九十]+首$"));
     if (line.indent >= 2 && count.match(line.text).hasMatch())
         return true;
     static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
@@ -874,7 +884,9 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
                 starts = last != Heading && !(wrapped && last == Ingredients);
                 level = Ingredients;
             }
-        } else if (isSectionTitle(line) && !wrapped) {
+        } else if (isSectionTitle(line) && (!wrapped || (line.indent >= 3 && previous->indent == 1 &&
+                                                         !line.text.startsWith(QLatin1Char('('))))) {
+            // A full usage line goes on one step in, not three ("　右…即差" / "　　　氣痔(附論)").
             starts = true;
             level = Stop;
             if (stats)
@@ -1206,7 +1218,8 @@ namespace {
 // "…半夏　乾薑" / "桂心(各三兩)…": a full line of herbs that ends with a whole herb where the next line
 // begins with another, and no word runs across the two.
 bool endsWithWholeHerb(const SourceLine& line, const SourceLine& next, const QSet<QString>& words) {
-    if (line.indent < 1 || next.indent != line.indent || !line.text.contains(QLatin1Char('(')) ||
+    if (line.indent < 1 || next.indent != line.indent ||
+        !(line.text.contains(QLatin1Char('(')) || isHerbList(line.text)) ||
         !next.text.contains(QLatin1Char('(')))
         return false;
     const QString tail =
@@ -1342,8 +1355,9 @@ int nameRecipesMistakenForBooks(std::vector<RawFormula>& formulas, const QHash<Q
         QString name;
         if (forms.contains(stem.back()))
             name = stem; // 烏頭湯方: the book prints the form's name with 方
-        else if (stem.contains(applied) || namesHerb())
-            name = title;
+        else if (stem.contains(applied) || namesHerb() ||
+                 std::any_of(stem.begin(), stem.end(), [](QChar c) { return forms.contains(c); }))
+            name = title; // 分心氣飲真方: no book's title names a form of medicine
         else
             return false;
         formula.name = name;
@@ -1563,8 +1577,12 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 if (!lastName.isEmpty()) {
                     record.name = lastName + QStringLiteral("又方");
                     record.derived = true;
+                    // The parent's notes ("(治熱毒吐血有效)", an editor's word on the parent's herbs) are its
+                    // own; a cross-reference ("(方見諸惡瘡門)") is kept, so that the 又方 after it stays a
+                    // stub.
+                    static const QRegularExpression notes(QStringLiteral("\\((?![^()]*見)[^()]*\\)"));
                     if (record.indications.isEmpty())
-                        record.indications = lastClause;
+                        record.indications = QString(lastClause).remove(notes);
                 } else if (static const QRegularExpression recipe(QStringLiteral("[用取燒煎調傅塗]"));
                            !header->clause.isEmpty() && header->clause.size() <= 24 &&
                            !header->clause.contains(recipe)) {
@@ -1776,12 +1794,44 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             finish();
             continue;
         }
-        // An ingredient line: whatever followed the header before it belongs to the clause.
+        // An ingredient line: whatever followed the header before it belongs to the clause, but for a list of
+        // herbs without doses right before it ("治婦人血風勞" / "　琥珀　沒藥　木香…" /
+        // "　　乾地黄…(各半兩)").
+        const bool noHerbsYet = current->ingredients.isEmpty() && current->body.isEmpty();
         if (!pending.isEmpty()) {
-            appendWrapped(current->indications, pending);
+            qsizetype first = pendingLines.size();
+            while (noHerbsYet && first > 0 && isHerbList(pendingLines[first - 1]))
+                --first;
+            if (first == pendingLines.size() || pendingLines.size() != qsizetype(pendingWrapped.size())) {
+                appendWrapped(current->indications, pending);
+            } else {
+                for (qsizetype h = 0; h < first; ++h)
+                    appendWrapped(current->indications, pendingLines[h]);
+                for (qsizetype h = first; h < pendingLines.size(); ++h) {
+                    QString herbList = pendingLines[h];
+                    // "…小便赤澀便血" / "吐疼　猪苓　澤瀉…": the clause's last words before the first space.
+                    if (h == first && pendingWrapped[size_t(h)]) {
+                        const qsizetype space = herbList.indexOf(kSpace);
+                        appendWrapped(current->indications, herbList.left(space));
+                        herbList = herbList.mid(space + 1);
+                    }
+                    joinPart(current->ingredients, closeTableCells(herbList),
+                             h > first && pendingWrapped[size_t(h)]);
+                }
+            }
             pending.clear();
+            pendingLines.clear();
         }
         QString herbs = text;
+        // "…竝宜服　黄連(去鬚)" / "　　(一兩半)白茯苓…": the clause's line ends with the first herb, whose
+        // dose opens the next line.
+        if (noHerbsYet && current->ingredients.isEmpty() && herbs.startsWith(QLatin1Char('('))) {
+            static const QRegularExpression herbAtEnd(QStringLiteral("　([^　()]{1,6}(\\([^()]*\\))?)$"));
+            if (const auto match = herbAtEnd.match(current->indications); match.hasMatch()) {
+                herbs.prepend(match.captured(1));
+                current->indications.truncate(match.capturedStart());
+            }
+        }
         if (current->ingredients.isEmpty() && current->body.isEmpty() && block.afterWrap &&
             looksLikeIngredients(block.first()))
             herbs.prepend(takeHerbHead(current->indications));
