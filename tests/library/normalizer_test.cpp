@@ -41,6 +41,8 @@ private slots:
         QTest::newRow("疎") << QStringLiteral("柴胡疎肝散") << QStringLiteral("柴胡疏肝散");
         QTest::newRow("胷 衇") << QStringLiteral("胷滿衇浮") << QStringLiteral("胸满脉浮");
         QTest::newRow("逺志 茱茰") << QStringLiteral("逺志　吳茱茰") << QStringLiteral("远志　吴茱萸");
+        QTest::newRow("覆 covers") << QStringLiteral("堅覆上如覆杯重覆汗反覆")
+                                   << QStringLiteral("坚覆上如覆杯重覆汗反复");
         // U+2F80F, a compatibility code point, is 兔 after NFC.
         QTest::newRow("compatibility 兔") << QStringLiteral("\U0002F80F絲子丸") << QStringLiteral("兔丝子丸");
     }
