@@ -139,7 +139,7 @@ bool hasDoseWord(const QString& text) {
 }
 
 // A usage that holds a recipe of its own: a dose, or a medicine it names and says how to take
-// ("右熬麹令㣲香拌 服方寸匕"). "右為末同研令匀…" without a dose speaks of herbs the edition left out.
+// ("右熬麹令㣲香拌服方寸匕"). "右為末同研令匀…" without a dose speaks of herbs the edition left out.
 bool tellsARecipe(const QString& usage) {
     static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
     static const QRegularExpression names(QStringLiteral("^右(用|以|取|熬|破|與|浸|蒸|燒|將|先)"));
@@ -761,7 +761,7 @@ bool usesBlankLines(const SourceFile& file) {
 }
 
 // "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
-// "琥珀　沒藥　木香　當歸": a line of two or more herbs without doses, each a short word.
+// "琥珀　沒藥　木香　當歸": a line of three or more herbs without doses, each a short word.
 bool isHerbList(const QString& line) {
     static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
     const QStringList items = QString(line).remove(notes).split(kSpace, Qt::SkipEmptyParts);
