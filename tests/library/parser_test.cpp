@@ -35,6 +35,16 @@ std::vector<RawFormula> parseColumn(const char* text, int width, const QString& 
     return parseFormulas(file, Layout::parse(layout), stats);
 }
 
+// A formula as the parser hands it on, for the steps that rename formulas after parsing.
+RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
+    RawFormula formula;
+    formula.name = QString::fromUtf8(name);
+    formula.indications = QString::fromUtf8(indications);
+    formula.cited = QString::fromUtf8(cited);
+    formula.derived = derived;
+    return formula;
+}
+
 const RawFormula* named(const std::vector<RawFormula>& formulas, const QString& name) {
     for (const RawFormula& formula : formulas) {
         if (formula.name == name)
@@ -1287,11 +1297,7 @@ private slots:
     void recipesUnderABooksTitle() {
         // 赤水玄珠 prints "丹溪方　治火痛" where a recipe's name stands: the book is the source.
         const auto raw = [](const char* name, const char* indications, bool derived = false) {
-            RawFormula formula;
-            formula.name = QString::fromUtf8(name);
-            formula.indications = QString::fromUtf8(indications);
-            formula.derived = derived;
-            return formula;
+            return recipe(name, derived, indications);
         };
         std::vector<RawFormula> formulas = {raw("丹溪方", "火痛"),
                                             raw("丹溪方又方", "火痛", true),
@@ -1631,12 +1637,10 @@ private slots:
     }
 
     void recipeNamesReadAsBooks() {
+        // The source was read from the words before the title's 治, as "鯽魚方治…" gives it.
         const auto raw = [](const char* name, const char* cited, bool derived = false) {
-            RawFormula formula;
-            formula.name = QString::fromUtf8(name);
-            formula.cited = QString::fromUtf8(cited);
+            RawFormula formula = recipe(name, derived, "", cited);
             formula.citedFromTitle = !derived;
-            formula.derived = derived;
             return formula;
         };
         std::vector<RawFormula> formulas = {raw("治腸風血痔及下痢膿血方", "鯽魚方"),
