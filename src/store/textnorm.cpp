@@ -97,12 +97,13 @@ QString TextNormalizer::normalize(const QString& text, long long* variantsMapped
     QStringList after = characters(simplified);
     if (before.size() == after.size()) {
         static const QString cover = QStringLiteral("覆");
+        static const QString turnedOver = QStringLiteral("反");
         for (qsizetype i = 0; i < after.size(); ++i) {
             if (after[i] != before[i] && !inCodePage936(after[i]) && inCodePage936(before[i]))
                 after[i] = before[i];
             // 覆 is "to cover" or "overturned" (覆上, 温覆, 如覆杯) and stays 覆; only in 反覆, "again and
             // again", is it 复.
-            if (before[i] == cover && (i == 0 || before[i - 1] != QStringLiteral("反")))
+            if (before[i] == cover && (i == 0 || before[i - 1] != turnedOver))
                 after[i] = cover;
         }
         return variantsOnly(after.join(QString()), variantsMapped);
