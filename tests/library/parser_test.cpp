@@ -1682,6 +1682,92 @@ private slots:
                                         "　　　諸瘡腫(附論/)¶\n針灸法¶\n")));
     }
 
+    void indicationsAroundTheName() {
+        // 蘭臺軌範: the source's note closes the name, though 膠 came before it.
+        const auto noted = parseHeader(QStringLiteral("補肺阿膠散(錢乙/)止𠻳生津"));
+        QVERIFY(noted);
+        QCOMPARE(noted->name, QStringLiteral("補肺阿膠散"));
+        QCOMPARE(noted->clause, QStringLiteral("止𠻳生津"));
+
+        // A complaint, then a known name; but not a name's own first words (小, 桂枝).
+        const QSet<QString> known{QStringLiteral("二黄散"), QStringLiteral("柴胡湯"),
+                                  QStringLiteral("小柴胡湯"), QStringLiteral("梔子湯")};
+        const auto pregnant = parseHeader(QStringLiteral("治懐孕胎漏二黄散"), &known);
+        QVERIFY(pregnant);
+        QCOMPARE(pregnant->name, QStringLiteral("二黄散"));
+        QCOMPARE(pregnant->clause, QStringLiteral("懐孕胎漏"));
+        const auto asBefore = parseHeader(QStringLiteral("治如前小柴胡湯"), &known);
+        QVERIFY(asBefore && asBefore->name != QStringLiteral("柴胡湯"));
+        const auto gardenia = parseHeader(QStringLiteral("療傷寒已差勞復如初脉浮無汗者桂枝梔子湯"), &known);
+        QVERIFY(gardenia && gardenia->name != QStringLiteral("梔子湯"));
+
+        // 證治準繩: the clause's last words open the line of herbs.
+        const auto tail = parseColumn(R"(白附丸　通治小兒咳嗽有痰感冐發熱吐㵼心神不¶
+　安神効　南星(二/兩)半夏　白附子　白礬(各一/兩)¶
+　右為細末薑汁糊丸如桐子大一歲兒服八丸用薄¶
+)",
+                                      21);
+        QCOMPARE(tail.size(), size_t(1));
+        QVERIFY(tail[0].indications.endsWith(QStringLiteral("心神不安神効")));
+        QVERIFY(tail[0].ingredients.startsWith(QStringLiteral("南星(二兩)")));
+
+        // 金匱要略論註: the article that prescribes the recipe, with the commentary between them; a
+        // sentence broken where its last line reads as a title is read whole.
+        const QSet<QString> jianzhong{QStringLiteral("小建中湯")};
+        Layout withNames;
+        withNames.knownNames = &jianzhong;
+        SourceFile articles = excerpt(R"(太陽病其證備身體强几几然脈反沉遲此為痓括蔞¶
+桂枝湯主之¶
+　註曰此為痓證有汗不惡寒者主方太陽病其證備¶
+括蔞桂枝湯方¶
+　括蔞根(三/兩)　桂枝(三兩/去皮)　甘艸(二兩/炙)¶
+　右六味㕮咀以水七升㣲火煑取三升去滓適寒温¶
+陽毒之為病面赤斑斑如錦紋咽喉痛唾膿血五日可治¶
+七日不可治小建中湯主之¶
+　註曰陽毒非必極熱乃天地恒之陽邪也¶
+建中湯方¶
+　膠飴(一/升)　桂枝(三兩/去皮)¶
+　右六味㕮咀以水七升㣲火煑取三升去滓適寒温¶
+)");
+        articles.fullWidth = 21;
+        const auto article = parseFormulas(articles, withNames);
+        QCOMPARE(article.size(), size_t(2));
+        QCOMPARE(article[0].name, QStringLiteral("括蔞桂枝湯"));
+        QCOMPARE(article[0].indications, QStringLiteral("太陽病其證備身體强几几然脈反沉遲此為痓"));
+        QCOMPARE(article[1].indications, QString()); // 小建中湯 is another recipe
+        SourceFile file = excerpt(R"(陽毒之為病面赤斑斑如錦紋咽喉痛唾膿血五日可治¶
+七日不可治升麻鱉甲湯主之¶
+　註曰陽毒非必極熱乃天地恒之陽邪也¶
+升麻鱉甲湯方¶
+　升麻(二/兩)　當歸(一/兩)¶
+　右六味以水四升煑取一升頓服之¶
+)");
+        file.fullWidth = 21;
+        const auto broken = parseFormulas(file, withNames);
+        QCOMPARE(broken.size(), size_t(1));
+        QVERIFY(broken[0].indications.startsWith(QStringLiteral("陽毒之為病")));
+        QVERIFY(broken[0].indications.endsWith(QStringLiteral("七日不可治")));
+
+        // 壽親養老新書: herbs without doses under a titled complaint, measured in the usage.
+        const QSet<QString> astragalus{QStringLiteral("黄耆散")};
+        Layout astragalusLayout;
+        astragalusLayout.knownNames = &astragalus;
+        SourceFile elders = excerpt(R"(治老人心脾積熱或流疰脚膝疼痛黄耆散(男子女/人通用)¶
+　黄耆　赤芍藥　牡丹皮　香白芷　沙參¶
+　甘草(炙/)肉桂(去/皮)　柴胡(去/苖)　當歸(洗後/炙)¶
+　右件等分擣羅為末每服二錢水一盞薑三片煎至¶
+　五分日進三服春冬每煎時入蜜蒸瓜蔞煎半匙忌¶
+　粘食炙煿等物¶
+)");
+        elders.fullWidth = 21;
+        const auto old = parseFormulas(elders, astragalusLayout);
+        QCOMPARE(old.size(), size_t(1));
+        QCOMPARE(old[0].name, QStringLiteral("黄耆散"));
+        QCOMPARE(old[0].indications, QStringLiteral("老人心脾積熱或流疰脚膝疼痛"));
+        QVERIFY(old[0].ingredients.endsWith(QStringLiteral("當歸(洗後炙)")));
+        QVERIFY(old[0].usage.startsWith(QStringLiteral("右件等分")));
+    }
+
     void herbEntriesStopBeforeTheirPrescriptions() {
         const SourceFile file = parseMandoku(QString::fromUtf8(R"(<pb:KR3e0079_WYG_030-1a>¶
 　　金石之三(石類上三/十二種)¶

@@ -569,6 +569,22 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
                 }
             }
         }
+        // "治懷孕胎漏二黄散": the complaint, then a known name; 治狐惑湯 and 治中湯 are names of their own.
+        if (knownNames && isSuffix(name.back()) && !name.endsWith(QStringLiteral("方"))) {
+            // The longest known name decides: "治如前小柴胡湯" ends in 小柴胡湯, not in 柴胡湯.
+            for (qsizetype n = std::min<qsizetype>(clause.size(), 12); n >= 3; --n) {
+                if (knownNames->contains(clause.right(n))) {
+                    // "…無汗者桂枝梔子湯": a herb's last character before the name starts the name.
+                    static const QString herbEnds = QStringLiteral("枝藥參仁苓王宮胡草芎歸芪耆香朮术皮子桂");
+                    if (n > clause.size() - 3 || herbEnds.contains(clause[clause.size() - n - 1]))
+                        break;
+                    header.kind = HeaderKind::Named;
+                    header.name = clause.right(n);
+                    header.clause = clause.left(clause.size() - n);
+                    return header;
+                }
+            }
+        }
         if (isSuffix(name.back()) && !name.endsWith(QStringLiteral("方"))) {
             clause.clear(); // 治狐惑湯 is the formula's own name
         } else if (!name.endsWith(QStringLiteral("方"))) {
@@ -631,7 +647,8 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             std::all_of(notes.begin(), notes.end(), isDoseNote))
             return std::nullopt;
         const bool plausible = name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name);
-        if (!accept && !weak && !rest.isEmpty() && !separated && plausible) {
+        // "補肺阿膠散(錢乙)止𠻳生津": a note closes the name, though a suffix came before it (阿膠).
+        if (!accept && (!weak || !notes.isEmpty()) && !rest.isEmpty() && !separated && plausible) {
             // 四物湯調益榮衛…: a name run on into its description; a header only if doses follow.
             Header candidate;
             candidate.name = name;
@@ -954,6 +971,33 @@ QString marginText(const Block& block) {
     return text;
 }
 
+// "太陽中風…乾嘔者" / "桂枝湯主之", then the text's comment, then "桂枝湯方": the sentence that prescribes
+// the recipe printed after it says what the recipe treats. "…小建中湯主之" prescribes no 建中湯.
+QString prescribedClause(const QStringList& sentences, const QString& name, const QSet<QString>* knownNames) {
+    const QString ending = name + QStringLiteral("主之");
+    for (auto it = sentences.crbegin(); it != sentences.crend(); ++it) {
+        if (!it->endsWith(ending))
+            continue;
+        QString clause = it->chopped(ending.size());
+        for (qsizetype n = 1; knownNames && n <= 4 && n <= clause.size(); ++n) {
+            if (knownNames->contains(clause.right(n) + name))
+                return {};
+        }
+        // "…桂枝湯主之若…": only the last sentence; "(按)": the editor's mark is no part of it.
+        if (const qsizetype other = clause.lastIndexOf(QStringLiteral("主之")); other >= 0)
+            clause = clause.mid(other + 2);
+        static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
+        clause.remove(notes);
+        static const QString advising = QStringLiteral("宜可以用與");
+        while (!clause.isEmpty() && advising.contains(clause.back()))
+            clause.chop(1);
+        if (clause.size() < 2 || clause.size() > 120 || clause.contains(kSpace))
+            return {};
+        return stripVerb(clause);
+    }
+    return {};
+}
+
 // "…不得卧余思作此黄連解毒湯方": the longest known name the title ends with, and the clause before it.
 std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& names) {
     QString text = title;
@@ -1116,8 +1160,25 @@ bool takeHeldHerbs(RawFormula& record, const QStringList& lines, const std::vect
     qsizetype dose = 0;
     while (dose < lines.size() && !lines[dose].contains(doseNote))
         ++dose;
-    if (dose == lines.size())
-        return false;
+    if (dose == lines.size()) {
+        // "黄耆　赤芍藥　牡丹皮　香白芷　沙參" / "右件等分…": herbs without doses, measured in the usage.
+        qsizetype usage = 0;
+        while (usage < lines.size() && !lines[usage].startsWith(QChar(0x53F3))) // 右
+            ++usage;
+        if (usage == 0 || usage == lines.size() || !isHerbList(lines[0]) ||
+            !std::all_of(lines.begin(), lines.begin() + usage, [](const QString& line) {
+                return line.contains(kSpace) || line.contains(QLatin1Char('('));
+            }))
+            return false;
+        QString herbs;
+        for (qsizetype h = 0; h < usage; ++h)
+            joinPart(herbs, closeTableCells(lines[h]), h > 0 && wrapped[size_t(h)]);
+        joinPart(record.usage, lines[usage]);
+        for (qsizetype h = usage + 1; h < lines.size(); ++h)
+            appendWrapped(record.usage, lines[h]);
+        record.ingredients = herbs;
+        return true;
+    }
     qsizetype first = dose;
     while (first > 0 && lines[first - 1].contains(kSpace) && !lines[first - 1].contains(doseNote))
         --first;
@@ -1408,6 +1469,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
     std::vector<bool> pendingWrapped; // for each of them, whether the line before ran on into it
     bool inUsage = false;
     QString lastName, lastClause;
+    QStringList prescribing;   // sentences of the text since the last header that end in "…NAME主之"
+    QString sentence;          // the margin text of the last block of text
+    QString currentPrescribed; // the clause such a sentence gives the current recipe
     const int fileLast = file.lines.empty() ? 0 : file.lines.back().number;
     const bool paragraphs = layout.headingIndent < 0 && usesBlankLines(file);
     std::vector<int> headings; // first lines of the headers, where each passage ends
@@ -1456,6 +1520,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // "洗方", "秘方" printed as a title: the name, not "洗方方".
         if (!record.derived && record.name.endsWith(QStringLiteral("方方")))
             record.name.chop(1);
+        if (record.indications.isEmpty())
+            record.indications = currentPrescribed;
         if (record.indications.isEmpty() && !record.derived)
             record.indications = complaintOfTitle(record.name);
         const bool empty = record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
@@ -1571,6 +1637,11 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             record.citedFromTitle = header->citedFromTitle;
             record.indications = header->clause;
             record.runOn = runOn;
+            currentPrescribed = header->kind == HeaderKind::Named && header->clause.isEmpty()
+                                    ? prescribedClause(prescribing, header->name, layout.knownNames)
+                                    : QString();
+            prescribing.clear();
+            sentence.clear();
             currentStubNote = header->stubNote;
             currentAgainRest = header->kind == HeaderKind::Again ? header->rest : QString();
             if (header->kind == HeaderKind::Again) {
@@ -1669,6 +1740,19 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                         heldWrapped.resize(first);
                     }
                     QString herbs = line;
+                    // "…數人用之" / "　殊驗　甘州枸杞子　兔絲子(…)": the clause's last words open the line of
+                    // herbs.
+                    static const QRegularExpression praised(QStringLiteral("^[^　()]{0,4}[驗騐効效妙愈瘥]$"));
+                    if (const qsizetype space = herbs.indexOf(kSpace);
+                        record.ingredients.isEmpty() && wrapped && (!heldLines.isEmpty() || k == 1) &&
+                        space > 0 && praised.match(herbs.left(space)).hasMatch() &&
+                        looksLikeIngredients(herbs.mid(space + 1))) {
+                        if (heldLines.isEmpty())
+                            record.indications += herbs.left(space);
+                        else
+                            heldLines.back() += herbs.left(space);
+                        herbs = herbs.mid(space + 1);
+                    }
                     if (record.ingredients.isEmpty() && k == 1 && wrapped) {
                         herbs.prepend(takeHerbHead(record.indications));
                         // "…腰痛腹滿或有" / "　所下或胎上搶心　熟地黄(二兩)…": the clause runs on into the
@@ -1698,6 +1782,16 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             pendingAfterFull = !heldWrapped.empty() && heldWrapped.front();
             current = std::move(record);
             continue;
+        }
+        if (block.level == Heading) {
+            // "…五日可治" / "七日不可治升麻鱉甲湯主之": a sentence that the margin's width broke where its
+            // last line reads as a title. A whole sentence after a full line is one of its own.
+            const QString text = marginText(block);
+            if (text.endsWith(QStringLiteral("主之")))
+                prescribing << (block.afterWrap && text.size() < 16 ? sentence + text : text);
+            sentence = text;
+        } else {
+            sentence.clear();
         }
         // A paragraph of text between a recipe and a 又方: the 又方 goes with the text, not the recipe. A
         // note's last words wrapped to the margin are no such paragraph, nor is a commentator's note.
