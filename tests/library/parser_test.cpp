@@ -1768,6 +1768,44 @@ private slots:
         QVERIFY(old[0].usage.startsWith(QStringLiteral("右件等分")));
     }
 
+    void recipesToldAsTextUnderATitle() {
+        // 普濟方: the title says what the recipe treats, the running text under it is the recipe, and the
+        // 又方 after it are its own, not those of the title before it.
+        const auto mouth = parseColumn(R"(治口臭方¶
+　用象膽每夜和水研少許綿裹貼齒根上每夜含之¶
+香薷方(出聖/惠方)　治口臭¶
+　用香薷一把水一斗煎取三升稍稍含之¶
+又方(出肘/後方)¶
+　用細辛豆䓻含之甚良¶
+)",
+                                       21);
+        QCOMPARE(mouth.size(), size_t(3));
+        QCOMPARE(mouth[1].name, QStringLiteral("香薷方"));
+        QCOMPARE(mouth[1].indications, QStringLiteral("口臭"));
+        QVERIFY(mouth[1].body.startsWith(QStringLiteral("用香薷一把")));
+        QVERIFY(mouth[1].toldInText);
+        QCOMPARE(mouth[2].name, QStringLiteral("香薷方又方"));
+
+        // 世醫得效方: under a bare name, prose with doses and a way to take them.
+        const auto seeds = parseColumn(R"(餌柏實方¶
+　柏子仁二升搗令細醇酒四升漬攪如泥下白蜜二¶
+　升棗膏三升搗令可圓入乾地黄末白术末各一升¶
+　攪和圓如梧桐子大每服三十圓日二服二十日萬¶
+　病皆愈¶
+)",
+                                       21);
+        QCOMPARE(seeds.size(), size_t(1));
+        QVERIFY(seeds[0].body.startsWith(QStringLiteral("柏子仁二升")));
+        QVERIFY(seeds[0].indications.isEmpty());
+
+        // A clause carried on under the title is still no recipe: no dose, nothing taken.
+        const auto clause = parseColumn(R"(四物湯　調益榮衛滋養氣血¶
+　治衝任虚損月水不調¶
+)",
+                                        21);
+        QVERIFY(clause.empty());
+    }
+
     void herbEntriesStopBeforeTheirPrescriptions() {
         const SourceFile file = parseMandoku(QString::fromUtf8(R"(<pb:KR3e0079_WYG_030-1a>¶
 　　金石之三(石類上三/十二種)¶

@@ -138,6 +138,20 @@ bool hasDoseWord(const QString& text) {
     return dose.match(text).hasMatch();
 }
 
+// "用香薷一把水一斗煎取三升…", "取鹽一升…": a recipe told as running text, from its herb to its use.
+bool startsRunningRecipe(const QString& text) {
+    static const QRegularExpression opens(QStringLiteral("^[用取以]"));
+    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
+    return text.contains(opens) && hasDoseWord(text.left(24)) && text.contains(taken);
+}
+
+// "枸杞根一百二十斤切以東流水四石煮…服半升": under a bare name, prose with doses and a way to take them is
+// the recipe; a clause would open with its verb, and herbs are set apart by spaces.
+bool tellsARecipeInProse(const QString& text) {
+    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
+    return !startsWithVerb(text) && !text.contains(kSpace) && hasDoseWord(text) && text.contains(taken);
+}
+
 // A usage that holds a recipe of its own: a dose, or a medicine it names and says how to take
 // ("右熬麹令㣲香拌服方寸匕"). "右為末同研令匀…" without a dose speaks of herbs the edition left out.
 bool tellsARecipe(const QString& usage) {
@@ -570,17 +584,22 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             }
         }
         // "治懷孕胎漏二黄散": the complaint, then a known name; 治狐惑湯 and 治中湯 are names of their own.
+        if (!knownNames && isSuffix(name.back()) && !name.endsWith(QStringLiteral("方")) &&
+            clause.size() >= 6)
+            header.guessedName = true;
         if (knownNames && isSuffix(name.back()) && !name.endsWith(QStringLiteral("方"))) {
             // The longest known name decides: "治如前小柴胡湯" ends in 小柴胡湯, not in 柴胡湯.
             for (qsizetype n = std::min<qsizetype>(clause.size(), 12); n >= 3; --n) {
                 if (knownNames->contains(clause.right(n))) {
                     // "…無汗者桂枝梔子湯": a herb's last character before the name starts the name.
-                    static const QString herbEnds = QStringLiteral("枝藥參仁苓王宮胡草芎歸芪耆香朮术皮子桂");
+                    static const QString herbEnds =
+                        QStringLiteral("枝藥參仁苓王宮胡草芎歸芪耆香朮术皮子桂木黄");
                     if (n > clause.size() - 3 || herbEnds.contains(clause[clause.size() - n - 1]))
                         break;
                     header.kind = HeaderKind::Named;
                     header.name = clause.right(n);
                     header.clause = clause.left(clause.size() - n);
+                    header.nameEndsTitle = true;
                     return header;
                 }
             }
@@ -1378,7 +1397,9 @@ int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QSt
         if (const auto match = named.match(indications); match.hasMatch()) {
             name = match.captured(1);
             indications = match.captured(3);
-        } else if (indications.contains(recipe)) {
+        } else if (indications.contains(recipe) &&
+                   !(formula.toldInText && !indications.contains(QStringLiteral("同前")))) {
+            // Under a title that is a book's, the running text is the recipe: its clause holds no name.
             return false;
         } else {
             name = QStringLiteral("治") + indications;
@@ -1483,9 +1504,16 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         current.reset();
         const bool nothingYet =
             record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
-        if (!pending.isEmpty() && pendingIsClause && nothingYet &&
+        if (!pending.isEmpty() && (pendingIsClause || headerHasClause) && nothingYet &&
             takeHeldHerbs(record, pendingLines, pendingWrapped)) {
             pending.clear();
+        } else if (!pending.isEmpty() && pendingIsClause && nothingYet && !pendingAfterFull &&
+                   (record.indications.isEmpty() ? tellsARecipeInProse(pending)
+                                                 : startsRunningRecipe(pending))) {
+            // "香薷方(出聖惠方)　治口臭" / "　用香薷一把水一斗煎取三升稍稍含之": the title says what it
+            // treats, the text under it is the recipe.
+            record.body = pending;
+            record.toldInText = true;
         } else if (!pending.isEmpty()) {
             if (pendingIsClause || !record.ingredients.isEmpty() || !record.usage.isEmpty())
                 appendWrapped(record.indications, pending);
@@ -1640,6 +1668,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             currentPrescribed = header->kind == HeaderKind::Named && header->clause.isEmpty()
                                     ? prescribedClause(prescribing, header->name, layout.knownNames)
                                     : QString();
+            if (!currentPrescribed.isEmpty() && !layout.knownNames && stats)
+                stats->wantsNames = true; // "…小建中湯主之" is told from 建中湯 by the names known
             prescribing.clear();
             sentence.clear();
             currentStubNote = header->stubNote;
@@ -1681,7 +1711,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 joinPart(record.body, header->rest);
             if (!header->herbs.isEmpty())
                 record.ingredients = closeTableCells(header->herbs);
-            pendingIsClause = header->kind == HeaderKind::Named;
+            pendingIsClause = header->kind == HeaderKind::Named && !header->nameEndsTitle;
             headerHasClause = !header->clause.isEmpty();
             inUsage = false;
             // Some editions print the ingredients at the continuation indent: they begin at the first line

@@ -25,6 +25,8 @@ struct RawFormula {
     int passageLast = 0; // the line before the next heading (or the file's last line): the whole passage
     bool derived = false;
     bool runOn = false; // the name came from a title run on from text: not to be trusted as a known name
+    bool toldInText =
+        false; // the recipe is the running text under a named title: its name is not vouched for
     // `cited` is the words before 治 in the title ("聖惠方治…"); they may be the recipe's own name
     // (鯽魚方治…)
     bool citedFromTitle = false;
@@ -70,6 +72,7 @@ struct Header {
     // The name was cut from a title without the known names: the title is read again with them.
     bool guessedName = false;
     bool citedFromTitle = false; // `cited` is the words before the title's 治
+    bool nameEndsTitle = false; // "治…NAME": the clause came first; the lines under the title are the recipe
 };
 
 // Recognises a formula header: "name(notes)　治…", "name治…", a bare "name" line, "治…方", "又方…"/"一方…",

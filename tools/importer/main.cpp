@@ -105,7 +105,8 @@ int main(int argc, char** argv) {
                     ParsedFile file{origin, &book, {}, {}, std::nullopt};
                     file.formulas = parseFormulas(source, book.layout, &file.stats);
                     for (const RawFormula& raw : file.formulas) {
-                        if (!raw.derived && !raw.runOn && !raw.name.startsWith(QStringLiteral("治")) &&
+                        if (!raw.derived && !raw.runOn && !raw.toldInText &&
+                            !raw.name.startsWith(QStringLiteral("治")) &&
                             !raw.name.startsWith(QStringLiteral("療")))
                             knownNames.insert(raw.name);
                     }
