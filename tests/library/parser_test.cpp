@@ -1798,6 +1798,26 @@ private slots:
         QVERIFY(seeds[0].body.startsWith(QStringLiteral("柏子仁二升")));
         QVERIFY(seeds[0].indications.isEmpty());
 
+        // 仁齋直指, paragraphs: a title run together with its complaint among the herbs starts a recipe.
+        SourceFile paragraphs = excerpt(R"(　　山豆根方治咽喉上膈熱毒患瘰癧者常常含汁嚥下¶
+仍以¶
+¶
+　　山豆根　　　紫蘇葉細剉煎湯臨卧服¶
+¶
+　　解熱方瘰癧四畔紅腫多汁為熱證¶
+¶
+　　小黒豆(二合)　　紫蘇(一莖)　　　薑(七片)¶
+¶
+　　右細剉煎湯食後服¶
+¶
+)");
+        paragraphs.fullWidth = 23;
+        const auto cooling = parseFormulas(paragraphs);
+        QCOMPARE(cooling.size(), size_t(2));
+        QVERIFY(!cooling[0].ingredients.contains(QStringLiteral("解熱")));
+        QCOMPARE(cooling[1].name, QStringLiteral("解熱方"));
+        QVERIFY(cooling[1].ingredients.startsWith(QStringLiteral("小黒豆(二合)")));
+
         // A clause carried on under the title is still no recipe: no dose, nothing taken.
         const auto clause = parseColumn(R"(四物湯　調益榮衛滋養氣血¶
 　治衝任虚損月水不調¶

@@ -1540,7 +1540,9 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // end of a sentence, not what it treats.
         static const QRegularExpression noComplaint(
             QStringLiteral("^(之+|[洗藥貼傅敷塗補真子汗煙仙秘佳]|得效|常用|見[^　]{1,6})方$"));
-        if (noComplaint.match(record.indications).hasMatch())
+        // "神效解毒圎收蔵年深愈見神効": how the medicine keeps, not what it treats.
+        static const QRegularExpression keeping(QStringLiteral("^收[藏蔵][^治療主]*$"));
+        if (noComplaint.match(record.indications).hasMatch() || keeping.match(record.indications).hasMatch())
             record.indications.clear();
         // A title's closing 方 carried into its clause over a line's end ("…氣衝胷中方").
         if (record.indications.size() >= 4 && record.indications.endsWith(QStringLiteral("方")))
@@ -1603,8 +1605,13 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // Among the ingredients a paragraph edition's header stands out only by its 治/療 clause: a line such
         // as 石膏　知母 is one more ingredient.
         static const QRegularExpression treats(QStringLiteral("治|療|主"));
+        // "解熱方瘰癧四畔紅腫多汁為熱證": a title and its complaint run together, without a space, is no
+        // herb.
+        const bool titled = header && header->name.endsWith(QStringLiteral("方")) &&
+                            header->name.size() >= 3 && !header->clause.isEmpty() &&
+                            !block.first().contains(kSpace) && !looksLikeIngredients(block.first());
         if (header && block.level == Ingredients && current && !inUsage && !current->ingredients.isEmpty() &&
-            !header->verbClause && !header->clause.left(8).contains(treats))
+            !header->verbClause && !header->clause.left(8).contains(treats) && !titled)
             header.reset();
         // A title run on from a line of text: a full margin line carried on into "…NAME方" (外臺), or a
         // 治… clause that wrapped into the name (治…背急 / 身强旋覆花散).
