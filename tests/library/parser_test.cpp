@@ -1826,6 +1826,53 @@ private slots:
         QVERIFY(clause.empty());
     }
 
+    void herbsAndCitationsOnTheTitleLine() {
+        // 證治準繩: herbs printed on the title line, without notes, are herbs, not what the recipe treats.
+        const auto line = parseHeader(QStringLiteral("桂枝去桂加茯苓白术湯方　芍藥　茯苓　白术(各/二)"));
+        QVERIFY(line);
+        QCOMPARE(line->clause, QString());
+        QVERIFY(line->herbs.startsWith(QStringLiteral("芍藥　茯苓")));
+        // …but recipes listed after a name are no herbs of it, and a herb heading a line of herbs is no name.
+        const auto listed = parseHeader(QStringLiteral("補肝丸　補腎丸　石決明丸　皂角丸"));
+        QVERIFY(!listed || listed->herbs.isEmpty());
+        QVERIFY(!parseHeader(QStringLiteral("石膏　　　黄芩　　　甘草　　　赤芍藥")));
+        // 丹溪 is cited after the complaint: 丹 ends no name there.
+        const auto cited = parseHeader(QStringLiteral("沙瘡丹溪云沙瘡殺蟲為主"));
+        QVERIFY(!cited || cited->name != QStringLiteral("沙瘡丹"));
+
+        // 婦人大全良方: a short paragraph that tells the case and ends in the recipe it calls for.
+        const QSet<QString> known{QStringLiteral("葱白湯")};
+        Layout layout;
+        layout.knownNames = &known;
+        SourceFile urine = excerpt(R"(若卒暴不通小腹膨急氣上衝心悶絶欲死此由暴寒¶
+乘并膀胱或從憂驚氣無所伸鬱閉而不流氣衝脬系¶
+不正診其脉右手澁小左手急大宜葱白湯方¶
+　　橘皮(三/兩)葵子(一/兩)葱白(一/莖)¶
+　右㕮咀水五升煑取二升分三服(出指/迷方)¶
+)");
+        urine.fullWidth = 21;
+        const auto scallion = parseFormulas(urine, layout);
+        QCOMPARE(scallion.size(), size_t(1));
+        QVERIFY(scallion[0].indications.startsWith(QStringLiteral("若卒暴不通")));
+        QVERIFY(scallion[0].indications.endsWith(QStringLiteral("左手急大")));
+
+        // 仁齋直指: a cross-reference, then a title of another recipe run on into it: the herbs below are
+        // not the cross-referenced recipe's.
+        ParseStats stats;
+        SourceFile pointer = excerpt(R"(　　萬病解毒圓治挑生毒蠱毒藥毒草毒金石毒百虫毒¶
+蛇畜獸惡毒鬼胎鬼氣癰疽諸病一切毒出入可以此¶
+藥隨身若覺意思不快四大不和即磨服之(方見癰疽門)¶
+治挑生方¶
+¶
+　　好茶生明礬各一錢沸湯調服即吐毒¶
+¶
+)");
+        pointer.fullWidth = 23;
+        const auto stub = parseFormulas(pointer, {}, &stats);
+        QVERIFY(!named(stub, QStringLiteral("萬病解毒圓")));
+        QCOMPARE(stats.stubs, 1);
+    }
+
     void herbEntriesStopBeforeTheirPrescriptions() {
         const SourceFile file = parseMandoku(QString::fromUtf8(R"(<pb:KR3e0079_WYG_030-1a>¶
 　　金石之三(石類上三/十二種)¶

@@ -132,6 +132,16 @@ qsizetype skipSpaces(const QString& text, qsizetype pos) {
     return pos;
 }
 
+// "琥珀　沒藥　木香　當歸": a line of three or more herbs without doses, each a short word.
+bool isHerbList(const QString& line) {
+    static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
+    const QStringList items = QString(line).remove(notes).split(kSpace, Qt::SkipEmptyParts);
+    static const QRegularExpression words(QStringLiteral("[治療主用以服之者其此宜也不]"));
+    return items.size() >= 3 && std::all_of(items.begin(), items.end(), [](const QString& item) {
+               return item.size() <= 5 && !item.contains(words);
+           });
+}
+
 // "(一兩)", "三錢": a dose written out in a line of text.
 bool hasDoseWord(const QString& text) {
     static const QRegularExpression dose(QStringLiteral("[一二三四五六七八九十半][兩两錢钱分銖枚升合斤]"));
@@ -643,6 +653,9 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             break;
         if (!endsName(body, end))
             continue;
+        // "沙瘡丹溪云沙瘡殺蟲為主": the complaint, then a citation of 丹溪; 丹 ends no name there.
+        if (c == QChar(0x4E39) && end + 1 < body.size() && body[end + 1] == QChar(0x6EAA)) // 丹 溪
+            continue;
         const QString name = body.left(end + 1);
         const qsizetype longest = c == QChar(0x5B50) ? 9 : 8; // 子 of 飲子 adds to the longest bare name
         qsizetype p = end + 1;
@@ -664,6 +677,11 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         // A bare name whose only note is a dose is an ingredient: 石膏(一兩).
         if (accept && rest.isEmpty() && !notes.isEmpty() && name.size() <= 4 &&
             std::all_of(notes.begin(), notes.end(), isDoseNote))
+            return std::nullopt;
+        // "石膏　黄芩　甘草　赤芍藥": a line of herbs whose first one ends as a name would.
+        static const QRegularExpression recipeOrAlias(
+            QStringLiteral("[湯散㪚丸圓丹飲膏方](?=\\(|　|$)|一名"));
+        if (accept && separated && name.size() <= 2 && isHerbList(rest) && !rest.contains(recipeOrAlias))
             return std::nullopt;
         const bool plausible = name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name);
         // "補肺阿膠散(錢乙)止𠻳生津": a note closes the name, though a suffix came before it (阿膠).
@@ -704,7 +722,11 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         // "增損三才丸　天門冬(酒浸/去心)熟地黄(酒/蒸)…": herbs with their notes after the name, no clause.
         static const QRegularExpression herbList(
             QStringLiteral("^(?:[^　()治療主]{1,5}\\([^()]{1,12}\\)　?){2,}"));
-        if (!header.verbClause && separated && header.herbs.isEmpty() && herbList.match(rest).hasMatch()) {
+        // "桂枝去桂加茯苓白术湯方　芍藥　茯苓　白术(各二)": herbs without notes too; but a list of
+        // recipes ("補肝丸　補腎丸　石決明丸") or of a herb's other names ("一名鼠姑　鹿韭") is no recipe.
+        const bool bareHerbs = name.size() >= 3 && isHerbList(rest) && !rest.contains(recipeOrAlias);
+        if (!header.verbClause && separated && header.herbs.isEmpty() &&
+            (herbList.match(rest).hasMatch() || bareHerbs)) {
             header.herbs = rest;
             header.clause.clear();
         }
@@ -797,16 +819,6 @@ bool usesBlankLines(const SourceFile& file) {
 }
 
 // "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
-// "琥珀　沒藥　木香　當歸": a line of three or more herbs without doses, each a short word.
-bool isHerbList(const QString& line) {
-    static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
-    const QStringList items = QString(line).remove(notes).split(kSpace, Qt::SkipEmptyParts);
-    static const QRegularExpression words(QStringLiteral("[治療主用以服之者其此宜也不]"));
-    return items.size() >= 3 && std::all_of(items.begin(), items.end(), [](const QString& item) {
-               return item.size() <= 5 && !item.contains(words);
-           });
-}
-
 bool isSectionTitle(const SourceLine& line) {
     // "　　脣瘡方三首": a chapter's count of its recipes, set at the ingredients' indent.
     static const QRegularExpression count(QStringLiteral("^[^　()]{1,20}方[一二三四五六七八九十]+首$"));
@@ -1037,6 +1049,7 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
         static const QString advising = QStringLiteral("用服與宜");
         header.needsIngredients =
             !title.endsWith(QStringLiteral("方")) && !clause.isEmpty() && advising.contains(clause.back());
+        const bool advised = !clause.isEmpty() && clause.back() == QChar(0x5B9C); // 宜
         static const QString linking = QStringLiteral("者屬宜服用與以此作可");
         while (!clause.isEmpty() && linking.contains(clause.back()))
             clause.chop(1);
@@ -1051,6 +1064,11 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
             return header;
         if (at >= 0 && (opens || (clause.size() - at <= 60 && !clause.mid(at).contains(kSpace))))
             header.clause = stripVerb(clause.mid(at));
+        // "若卒暴不通小腹膨急…左手急大宜葱白湯方": a short paragraph that tells the case, then the recipe
+        // it calls for, says what the recipe treats.
+        else if (at < 0 && advised && title.endsWith(QStringLiteral("方")) && clause.size() >= 4 &&
+                 clause.size() <= 80 && !clause.contains(kSpace))
+            header.clause = clause;
         return header;
     }
     return std::nullopt;
@@ -1568,6 +1586,14 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         }
         if (isPointList(record))
             return;
+        // "…(方見癰疽門)" / "治挑生方": the title after a cross-reference ran on into it; the herbs below are
+        // that recipe's, not this one's.
+        static const QRegularExpression pointsThenTitle(QStringLiteral("見[^()]*\\)[治療][^()]{1,20}$"));
+        if (record.indications.contains(pointsThenTitle)) {
+            if (stats)
+                ++stats->stubs;
+            return;
+        }
         if (empty || isStub(record, currentStubNote)) {
             if (stats)
                 ++stats->stubs;
@@ -1779,7 +1805,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                     QString herbs = line;
                     // "…數人用之" / "　殊驗　甘州枸杞子　兔絲子(…)": the clause's last words open the line of
                     // herbs.
-                    static const QRegularExpression praised(QStringLiteral("^[^　()]{0,4}[驗騐効效妙愈瘥]$"));
+                    static const QRegularExpression praised(
+                        QStringLiteral("^[^　()]{0,6}([驗騐効效妙愈瘥]|如神)$"));
                     if (const qsizetype space = herbs.indexOf(kSpace);
                         record.ingredients.isEmpty() && wrapped && (!heldLines.isEmpty() || k == 1) &&
                         space > 0 && praised.match(herbs.left(space)).hasMatch() &&
