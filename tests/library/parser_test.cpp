@@ -1856,6 +1856,20 @@ private slots:
         QVERIFY(scallion[0].indications.startsWith(QStringLiteral("若卒暴不通")));
         QVERIFY(scallion[0].indications.endsWith(QStringLiteral("左手急大")));
 
+        // 普濟方: the clause carried on over two indents, then the herbs with their doses.
+        const auto tonic = parseColumn(R"(當歸丸　治婦人血海虛損榮衛不足多至潮熱心煩¶
+　　口乾喜冷腹脇刺痛腰腿疼痛痰多喘嗽驚悸怔忡¶
+　經候不調或閉斷不通亦宜服¶
+　　當歸　石斛(去/根)　　栢子仁　　紫石英(煆醋滓/七遍)¶
+　　鹿茸　鼈甲(醋炙各/二兩)卷栢葉(一/兩)　川牛膝(酒洗一/兩半)¶
+　右和勻藥末醋糊為丸虛寒者加炮附子二兩咳𠻳¶
+)",
+                                       21);
+        QCOMPARE(tonic.size(), size_t(1));
+        QVERIFY(tonic[0].indications.endsWith(QStringLiteral("亦宜服")));
+        QVERIFY(tonic[0].ingredients.startsWith(QStringLiteral("當歸　石斛(去根)")));
+        QVERIFY(tonic[0].usage.startsWith(QStringLiteral("右和勻")));
+
         // 仁齋直指: a cross-reference, then a title of another recipe run on into it: the herbs below are
         // not the cross-referenced recipe's.
         ParseStats stats;

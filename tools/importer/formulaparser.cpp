@@ -1948,6 +1948,22 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         if (inUsage && block.level == Ingredients && (current->usage.contains(awaits) || unfinished) &&
             hasDoses(block))
             inUsage = false;
+        // "…心煩" / "　　口乾喜冷…怔忡" / "　經候不調…亦宜服" / "　　當歸　石斛(去根)…": the clause carried
+        // on over two indents was read as herbs and usage; the herbs with doses come after it. A recipe told
+        // in prose ("將川山甲…為末…") and a 又方 after it are no clause.
+        static const QRegularExpression recipeWords(QStringLiteral("[爲為]末|[服塗傅敷擦摻]"));
+        if (inUsage && block.level == Ingredients && hasDoses(block) && current->body.isEmpty() &&
+            !current->ingredients.isEmpty() && !current->ingredients.contains(kSpace) &&
+            !current->ingredients.contains(QLatin1Char('(')) && !hasDoseWord(current->ingredients) &&
+            !isUsageStart(current->usage) && !hasDoseWord(current->usage) &&
+            !current->usage.startsWith(QChar(0x53C8)) && !current->usage.startsWith(QStringLiteral("一方")) &&
+            !current->ingredients.contains(recipeWords)) {
+            appendWrapped(current->indications, current->ingredients);
+            appendWrapped(current->indications, current->usage);
+            current->ingredients.clear();
+            current->usage.clear();
+            inUsage = false;
+        }
         if (inUsage || block.level == Heading) {
             finish();
             continue;
