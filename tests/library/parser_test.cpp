@@ -1818,6 +1818,21 @@ private slots:
         QCOMPARE(cooling[1].name, QStringLiteral("解熱方"));
         QVERIFY(cooling[1].ingredients.startsWith(QStringLiteral("小黒豆(二合)")));
 
+        // 備急千金要方: the title says what it treats and ends there; the prose under it is the recipe, and a
+        // chapter's number set two steps in ends it.
+        const auto vinegar = parseColumn(R"(枳茹酒主諸藥不能瘥者方¶
+　枳實上青刮取末欲至心止得茹五升微火炒去濕¶
+　氣以酒一斗漬微火暖令得藥味隨性飲之主口僻¶
+　眼急大驗治緩風急風並佳(肘後以治身直不得屈/伸反覆者枳樹皮亦得)¶
+　　角弓反張第七(方/)¶
+)",
+                                         21);
+        QCOMPARE(vinegar.size(), size_t(1));
+        QCOMPARE(vinegar[0].name, QStringLiteral("枳茹酒"));
+        QCOMPARE(vinegar[0].indications, QStringLiteral("諸藥不能瘥者"));
+        QVERIFY(vinegar[0].body.startsWith(QStringLiteral("枳實上青")));
+        QVERIFY(!vinegar[0].body.contains(QStringLiteral("第七")));
+
         // A clause carried on under the title is still no recipe: no dose, nothing taken.
         const auto clause = parseColumn(R"(四物湯　調益榮衛滋養氣血¶
 　治衝任虚損月水不調¶
@@ -1832,6 +1847,13 @@ private slots:
         QVERIFY(line);
         QCOMPARE(line->clause, QString());
         QVERIFY(line->herbs.startsWith(QStringLiteral("芍藥　茯苓")));
+        // After the clause, herbs without doses whose doses follow on the next line are herbs too.
+        const auto bleeding = parseHeader(QStringLiteral("固經丸　治陰崩不止　艾葉(醋/炒)鹿角霜　伏龍肝"));
+        QVERIFY(bleeding);
+        QCOMPARE(bleeding->clause, QStringLiteral("陰崩不止"));
+        QCOMPARE(bleeding->herbs, QStringLiteral("艾葉(醋/炒)鹿角霜　伏龍肝"));
+        const auto catalogue = parseHeader(QStringLiteral("黒龍丹　理中元　催生符　生地黄　羗活"));
+        QVERIFY(!catalogue || !catalogue->herbs.startsWith(QStringLiteral("催生符")));
         // …but recipes listed after a name are no herbs of it, and a herb heading a line of herbs is no name.
         const auto listed = parseHeader(QStringLiteral("補肝丸　補腎丸　石決明丸　皂角丸"));
         QVERIFY(!listed || listed->herbs.isEmpty());

@@ -148,26 +148,29 @@ bool hasDoseWord(const QString& text) {
     return dose.match(text).hasMatch();
 }
 
+// "服方寸匕", "傅之", "含嚥": the text says how the medicine is taken or put on.
+bool saysHowTaken(const QString& text) {
+    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
+    return text.contains(taken);
+}
+
 // "用香薷一把水一斗煎取三升…", "取鹽一升…": a recipe told as running text, from its herb to its use.
 bool startsRunningRecipe(const QString& text) {
     static const QRegularExpression opens(QStringLiteral("^[用取以]"));
-    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
-    return text.contains(opens) && hasDoseWord(text.left(24)) && text.contains(taken);
+    return text.contains(opens) && hasDoseWord(text.left(24)) && saysHowTaken(text);
 }
 
 // "枸杞根一百二十斤切以東流水四石煮…服半升": under a bare name, prose with doses and a way to take them is
 // the recipe; a clause would open with its verb, and herbs are set apart by spaces.
 bool tellsARecipeInProse(const QString& text) {
-    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
-    return !startsWithVerb(text) && !text.contains(kSpace) && hasDoseWord(text) && text.contains(taken);
+    return !startsWithVerb(text) && !text.contains(kSpace) && hasDoseWord(text) && saysHowTaken(text);
 }
 
 // A usage that holds a recipe of its own: a dose, or a medicine it names and says how to take
 // ("右熬麹令㣲香拌服方寸匕"). "右為末同研令匀…" without a dose speaks of herbs the edition left out.
 bool tellsARecipe(const QString& usage) {
-    static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
     static const QRegularExpression names(QStringLiteral("^右(用|以|取|熬|破|與|浸|蒸|燒|將|先)"));
-    return hasDoseWord(usage) || (usage.contains(names) && usage.contains(taken));
+    return hasDoseWord(usage) || (usage.contains(names) && saysHowTaken(usage));
 }
 
 // "深師療天行毒病酷熱下痢七物升麻湯", "…時復有欬者增損阮氏小青龍湯": the count of herbs, or the words after
@@ -291,12 +294,29 @@ std::optional<Header> attributedTitle(const QString& body, const QString& leadin
 }
 
 // "當歸散　治血脉不通　當歸　穿山甲(灰炒)蒲黄(炒各半兩)": the herbs with their doses printed on the header
-// line after the clause. Takes them out of the clause and returns them.
-QString herbsAfterClause(QString& clause) {
+// line after the clause. Takes them out of the clause and returns them. Herbs without doses are taken only
+// after a clause that opens with its verb (`afterVerb`): "大黄　黄芩　黄連" after a name is a list of its
+// own.
+QString herbsAfterClause(QString& clause, bool afterVerb) {
     static const QRegularExpression doseNote(QStringLiteral("\\([^)]*[兩两錢钱分銖枚升合斤等][^)]*\\)"));
+    // "治陰崩不止　艾葉(醋炒)鹿角霜　伏龍肝", "治痘不收漿結痂　何首烏　白芍藥　黄": herbs without doses,
+    // whose doses follow on the next line; not a list of recipes, nor words of the clause.
+    const auto bareHerbs = [](const QString& after) {
+        static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
+        static const QRegularExpression prose(QStringLiteral("[治療主用以服之者其此宜也不如前同及或]"));
+        static const QRegularExpression recipes(QStringLiteral("[湯散㪚丸圓丹飲膏方元](?=\\(|　|$)|一名"));
+        const QStringList items = QString(after).remove(notes).split(kSpace, Qt::SkipEmptyParts);
+        return items.size() >= 2 && (items.size() >= 3 || after.contains(QLatin1Char('('))) &&
+               !after.contains(recipes) && std::all_of(items.begin(), items.end(), [](const QString& item) {
+                   return item.size() <= 5 && !item.contains(prose);
+               });
+    };
     for (qsizetype space = clause.indexOf(kSpace); space >= 0; space = clause.indexOf(kSpace, space + 1)) {
         const QString after = clause.mid(space + 1);
-        if (!after.contains(doseNote))
+        // The words before the herbs are a clause, not a recipe's name (理中元　催生符　生地黄: a list).
+        const bool afterClause =
+            space > 0 && !isSuffix(clause[space - 1]) && clause[space - 1] != QChar(0x5143);
+        if (!after.contains(doseNote) && !(afterVerb && afterClause && bareHerbs(after)))
             return {};
         if (after.startsWith(QLatin1Char('(')))
             continue; // a note of the clause's own: "頭風　(王太醫方)　荆芥　石膏(煆各等分)"
@@ -540,7 +560,7 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         header.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
         header.stubNote = std::any_of(notes.begin(), notes.end(), isCrossReference);
         header.rest = body.mid(skipSpaces(body, p));
-        header.herbs = herbsAfterClause(header.rest);
+        header.herbs = herbsAfterClause(header.rest, true);
         QString clause = stripVerb(name);
         if (clause.endsWith(QStringLiteral("方")))
             clause.chop(1);
@@ -646,6 +666,7 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
     static const QRegularExpression clauseVerb(QStringLiteral("[　)](治|療|主)"));
     if (looksLikeIngredients(body) && !body.contains(clauseVerb))
         return std::nullopt;
+    static const QRegularExpression servesThen(QStringLiteral("^主[^　()之]{2,24}方$"));
     std::optional<Header> weak;
     for (qsizetype end = 1; end < body.size() && end < 18; ++end) {
         const QChar c = body[end];
@@ -673,14 +694,17 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         else if (separated)
             accept = !isPreparationStart(rest);
         else
-            accept = startsWithVerb(rest);
+            // "練中圓主宿食不消大便難方": 主 right after a name is what the recipe is for, as 治 is.
+            // (Only after a name of three characters or more: a two-character one such as 蜜煎 would be taken
+            // for the end of longer names, 蘇蜜煎.)
+            accept = startsWithVerb(rest) || (name.size() >= 3 && rest.contains(servesThen));
         // A bare name whose only note is a dose is an ingredient: 石膏(一兩).
         if (accept && rest.isEmpty() && !notes.isEmpty() && name.size() <= 4 &&
             std::all_of(notes.begin(), notes.end(), isDoseNote))
             return std::nullopt;
         // "石膏　黄芩　甘草　赤芍藥": a line of herbs whose first one ends as a name would.
         static const QRegularExpression recipeOrAlias(
-            QStringLiteral("[湯散㪚丸圓丹飲膏方](?=\\(|　|$)|一名"));
+            QStringLiteral("[湯散㪚丸圓丹飲膏方元](?=\\(|　|$)|一名"));
         if (accept && separated && name.size() <= 2 && isHerbList(rest) && !rest.contains(recipeOrAlias))
             return std::nullopt;
         const bool plausible = name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name);
@@ -707,12 +731,12 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
         if (header.needsIngredients && name.contains(prosy))
             return std::nullopt;
-        header.verbClause = startsWithVerb(rest);
+        header.verbClause = startsWithVerb(rest) || (name.size() >= 3 && rest.contains(servesThen));
         if (rest != QStringLiteral("方"))
             header.clause = stripVerb(rest);
         if (header.verbClause && header.clause.endsWith(QStringLiteral("方")))
             header.clause.chop(1); // 療傷寒三四日煩疼不解者方: the title's 方 is no part of the indication
-        header.herbs = herbsAfterClause(header.clause);
+        header.herbs = herbsAfterClause(header.clause, header.verbClause);
         // "大承氣湯(治大實/大滿)": the indication printed as the name's note; "(主治並見隂證論)" points
         // elsewhere.
         for (const QString& note : notes) {
@@ -818,11 +842,18 @@ bool usesBlankLines(const SourceFile& file) {
     return !file.lines.empty() && blank * 100 >= int(file.lines.size()) * 20;
 }
 
+// "　　角弓反張第七(方)": a chapter's title with its number, even after a full line.
+bool isNumberedChapter(const SourceLine& line) {
+    static const QRegularExpression numbered(
+        QStringLiteral("^[^　()]{2,12}第[一二三四五六七八九十]+(\\([^()]{1,4}\\))?$"));
+    return line.indent >= 2 && numbered.match(line.text).hasMatch();
+}
+
 // "　　　方", "　　　總論", "　　　痢後脱肛": a short title set deeper than the ingredients.
 bool isSectionTitle(const SourceLine& line) {
     // "　　脣瘡方三首": a chapter's count of its recipes, set at the ingredients' indent.
     static const QRegularExpression count(QStringLiteral("^[^　()]{1,20}方[一二三四五六七八九十]+首$"));
-    if (line.indent >= 2 && count.match(line.text).hasMatch())
+    if (line.indent >= 2 && (count.match(line.text).hasMatch() || isNumberedChapter(line)))
         return true;
     static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
     return line.indent >= 3 && line.text.size() <= 12 && !line.text.contains(dose) &&
@@ -932,8 +963,9 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
                 starts = last != Heading && !(wrapped && last == Ingredients);
                 level = Ingredients;
             }
-        } else if (isSectionTitle(line) && (!wrapped || (line.indent >= 3 && previous->indent == 1 &&
-                                                         !line.text.startsWith(QLatin1Char('('))))) {
+        } else if (isNumberedChapter(line) ||
+                   (isSectionTitle(line) && (!wrapped || (line.indent >= 3 && previous->indent == 1 &&
+                                                          !line.text.startsWith(QLatin1Char('(')))))) {
             // A full usage line goes on one step in, not three ("　右…即差" / "　　　氣痔(附論)").
             starts = true;
             level = Stop;
@@ -1416,8 +1448,8 @@ int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QSt
             name = match.captured(1);
             indications = match.captured(3);
         } else if (indications.contains(recipe) &&
-                   !(formula.toldInText && !indications.contains(QStringLiteral("同前")))) {
-            // Under a title that is a book's, the running text is the recipe: its clause holds no name.
+                   (!formula.toldInText || indications.contains(QStringLiteral("同前")))) {
+            // (Under a book's title with the recipe told in the text below it, the clause names no recipe.)
             return false;
         } else {
             name = QStringLiteral("治") + indications;
@@ -1526,8 +1558,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             takeHeldHerbs(record, pendingLines, pendingWrapped)) {
             pending.clear();
         } else if (!pending.isEmpty() && pendingIsClause && nothingYet && !pendingAfterFull &&
-                   (record.indications.isEmpty() ? tellsARecipeInProse(pending)
-                                                 : startsRunningRecipe(pending))) {
+                   (tellsARecipeInProse(pending) ||
+                    (!record.indications.isEmpty() && startsRunningRecipe(pending)))) {
             // "香薷方(出聖惠方)　治口臭" / "　用香薷一把水一斗煎取三升稍稍含之": the title says what it
             // treats, the text under it is the recipe.
             record.body = pending;

@@ -25,8 +25,8 @@ struct RawFormula {
     int passageLast = 0; // the line before the next heading (or the file's last line): the whole passage
     bool derived = false;
     bool runOn = false; // the name came from a title run on from text: not to be trusted as a known name
-    bool toldInText =
-        false; // the recipe is the running text under a named title: its name is not vouched for
+    // The recipe is the running text under a named title: its name is not vouched for as a known one.
+    bool toldInText = false;
     // `cited` is the words before 治 in the title ("聖惠方治…"); they may be the recipe's own name
     // (鯽魚方治…)
     bool citedFromTitle = false;
