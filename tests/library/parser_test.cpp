@@ -1854,6 +1854,11 @@ private slots:
         QCOMPARE(bleeding->herbs, QStringLiteral("艾葉(醋/炒)鹿角霜　伏龍肝"));
         const auto catalogue = parseHeader(QStringLiteral("黒龍丹　理中元　催生符　生地黄　羗活"));
         QVERIFY(!catalogue || !catalogue->herbs.startsWith(QStringLiteral("催生符")));
+        // 備急千金要方: 主 after the name says what the recipe is for, as 治 does.
+        const auto serves = parseHeader(QStringLiteral("練中圓主宿食不消大便難方(肘後名/承氣丸)"));
+        QVERIFY(serves);
+        QCOMPARE(serves->name, QStringLiteral("練中圓"));
+        QCOMPARE(serves->clause, QStringLiteral("宿食不消大便難"));
         // …but recipes listed after a name are no herbs of it, and a herb heading a line of herbs is no name.
         const auto listed = parseHeader(QStringLiteral("補肝丸　補腎丸　石決明丸　皂角丸"));
         QVERIFY(!listed || listed->herbs.isEmpty());

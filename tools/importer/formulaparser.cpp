@@ -666,7 +666,7 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
     static const QRegularExpression clauseVerb(QStringLiteral("[　)](治|療|主)"));
     if (looksLikeIngredients(body) && !body.contains(clauseVerb))
         return std::nullopt;
-    static const QRegularExpression servesThen(QStringLiteral("^主[^　()之]{2,24}方$"));
+    static const QRegularExpression servesThen(QStringLiteral("^主([^　()之]{2,24})方(\\([^()]*\\))*$"));
     std::optional<Header> weak;
     for (qsizetype end = 1; end < body.size() && end < 18; ++end) {
         const QChar c = body[end];
@@ -736,6 +736,8 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             header.clause = stripVerb(rest);
         if (header.verbClause && header.clause.endsWith(QStringLiteral("方")))
             header.clause.chop(1); // 療傷寒三四日煩疼不解者方: the title's 方 is no part of the indication
+        if (const auto serves = servesThen.match(rest); serves.hasMatch() && name.size() >= 3)
+            header.clause = serves.captured(1); // "(肘後名承氣丸)": another book's name for it
         header.herbs = herbsAfterClause(header.clause, header.verbClause);
         // "大承氣湯(治大實/大滿)": the indication printed as the name's note; "(主治並見隂證論)" points
         // elsewhere.
