@@ -35,6 +35,15 @@ std::vector<RawFormula> parseColumn(const char* text, int width, const QString& 
     return parseFormulas(file, Layout::parse(layout), stats);
 }
 
+// Parses an excerpt as parseColumn does, knowing the names the books print as headers of their own.
+std::vector<RawFormula> parseKnowing(const char* text, int width, const QSet<QString>& names) {
+    SourceFile file = excerpt(text);
+    file.fullWidth = width;
+    Layout layout;
+    layout.knownNames = &names;
+    return parseFormulas(file, layout);
+}
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -1714,9 +1723,7 @@ private slots:
         // 金匱要略論註: the article that prescribes the recipe, with the commentary between them; a
         // sentence broken where its last line reads as a title is read whole.
         const QSet<QString> jianzhong{QStringLiteral("小建中湯")};
-        Layout withNames;
-        withNames.knownNames = &jianzhong;
-        SourceFile articles = excerpt(R"(太陽病其證備身體强几几然脈反沉遲此為痓括蔞¶
+        const auto article = parseKnowing(R"(太陽病其證備身體强几几然脈反沉遲此為痓括蔞¶
 桂枝湯主之¶
 　註曰此為痓證有汗不惡寒者主方太陽病其證備¶
 括蔞桂枝湯方¶
@@ -1728,39 +1735,34 @@ private slots:
 建中湯方¶
 　膠飴(一/升)　桂枝(三兩/去皮)¶
 　右六味㕮咀以水七升㣲火煑取三升去滓適寒温¶
-)");
-        articles.fullWidth = 21;
-        const auto article = parseFormulas(articles, withNames);
+)",
+                                          21, jianzhong);
         QCOMPARE(article.size(), size_t(2));
         QCOMPARE(article[0].name, QStringLiteral("括蔞桂枝湯"));
         QCOMPARE(article[0].indications, QStringLiteral("太陽病其證備身體强几几然脈反沉遲此為痓"));
         QCOMPARE(article[1].indications, QString()); // 小建中湯 is another recipe
-        SourceFile file = excerpt(R"(陽毒之為病面赤斑斑如錦紋咽喉痛唾膿血五日可治¶
+        const auto broken = parseKnowing(R"(陽毒之為病面赤斑斑如錦紋咽喉痛唾膿血五日可治¶
 七日不可治升麻鱉甲湯主之¶
 　註曰陽毒非必極熱乃天地恒之陽邪也¶
 升麻鱉甲湯方¶
 　升麻(二/兩)　當歸(一/兩)¶
 　右六味以水四升煑取一升頓服之¶
-)");
-        file.fullWidth = 21;
-        const auto broken = parseFormulas(file, withNames);
+)",
+                                         21, jianzhong);
         QCOMPARE(broken.size(), size_t(1));
         QVERIFY(broken[0].indications.startsWith(QStringLiteral("陽毒之為病")));
         QVERIFY(broken[0].indications.endsWith(QStringLiteral("七日不可治")));
 
         // 壽親養老新書: herbs without doses under a titled complaint, measured in the usage.
         const QSet<QString> astragalus{QStringLiteral("黄耆散")};
-        Layout astragalusLayout;
-        astragalusLayout.knownNames = &astragalus;
-        SourceFile elders = excerpt(R"(治老人心脾積熱或流疰脚膝疼痛黄耆散(男子女/人通用)¶
+        const auto old = parseKnowing(R"(治老人心脾積熱或流疰脚膝疼痛黄耆散(男子女/人通用)¶
 　黄耆　赤芍藥　牡丹皮　香白芷　沙參¶
 　甘草(炙/)肉桂(去/皮)　柴胡(去/苖)　當歸(洗後/炙)¶
 　右件等分擣羅為末每服二錢水一盞薑三片煎至¶
 　五分日進三服春冬每煎時入蜜蒸瓜蔞煎半匙忌¶
 　粘食炙煿等物¶
-)");
-        elders.fullWidth = 21;
-        const auto old = parseFormulas(elders, astragalusLayout);
+)",
+                                      21, astragalus);
         QCOMPARE(old.size(), size_t(1));
         QCOMPARE(old[0].name, QStringLiteral("黄耆散"));
         QCOMPARE(old[0].indications, QStringLiteral("老人心脾積熱或流疰脚膝疼痛"));
@@ -1869,16 +1871,13 @@ private slots:
 
         // 婦人大全良方: a short paragraph that tells the case and ends in the recipe it calls for.
         const QSet<QString> known{QStringLiteral("葱白湯")};
-        Layout layout;
-        layout.knownNames = &known;
-        SourceFile urine = excerpt(R"(若卒暴不通小腹膨急氣上衝心悶絶欲死此由暴寒¶
+        const auto scallion = parseKnowing(R"(若卒暴不通小腹膨急氣上衝心悶絶欲死此由暴寒¶
 乘并膀胱或從憂驚氣無所伸鬱閉而不流氣衝脬系¶
 不正診其脉右手澁小左手急大宜葱白湯方¶
 　　橘皮(三/兩)葵子(一/兩)葱白(一/莖)¶
 　右㕮咀水五升煑取二升分三服(出指/迷方)¶
-)");
-        urine.fullWidth = 21;
-        const auto scallion = parseFormulas(urine, layout);
+)",
+                                           21, known);
         QCOMPARE(scallion.size(), size_t(1));
         QVERIFY(scallion[0].indications.startsWith(QStringLiteral("若卒暴不通")));
         QVERIFY(scallion[0].indications.endsWith(QStringLiteral("左手急大")));
