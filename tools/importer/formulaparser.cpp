@@ -148,6 +148,12 @@ bool hasDoseWord(const QString& text) {
     return dose.match(text).hasMatch();
 }
 
+// "補肝丸　補腎丸", "一名鼠姑　鹿韭": a list that names recipes, or a herb's other names, rather than herbs.
+bool namesRecipesOrAliases(const QString& list) {
+    static const QRegularExpression recipes(QStringLiteral("[湯散㪚丸圓丹飲膏方元](?=\\(|　|$)|一名"));
+    return list.contains(recipes);
+}
+
 // "服方寸匕", "傅之", "含嚥": the text says how the medicine is taken or put on.
 bool saysHowTaken(const QString& text) {
     static const QRegularExpression taken(QStringLiteral("方寸匕|[服飲飮塗敷傅貼含嚥咽洗塞摻點灌]"));
@@ -304,12 +310,11 @@ QString herbsAfterClause(QString& clause, bool afterVerb) {
     const auto bareHerbs = [](const QString& after) {
         static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
         static const QRegularExpression prose(QStringLiteral("[治療主用以服之者其此宜也不如前同及或]"));
-        static const QRegularExpression recipes(QStringLiteral("[湯散㪚丸圓丹飲膏方元](?=\\(|　|$)|一名"));
         const QStringList items = QString(after).remove(notes).split(kSpace, Qt::SkipEmptyParts);
         return items.size() >= 2 && (items.size() >= 3 || after.contains(QLatin1Char('('))) &&
-               !after.contains(recipes) && std::all_of(items.begin(), items.end(), [](const QString& item) {
-                   return item.size() <= 5 && !item.contains(prose);
-               });
+               !namesRecipesOrAliases(after) &&
+               std::all_of(items.begin(), items.end(),
+                           [](const QString& item) { return item.size() <= 5 && !item.contains(prose); });
     };
     for (qsizetype space = clause.indexOf(kSpace); space >= 0; space = clause.indexOf(kSpace, space + 1)) {
         const QString after = clause.mid(space + 1);
@@ -685,6 +690,10 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         p = skipSpaces(body, p);
         const bool separated = p > afterNotes;
         const QString rest = body.mid(p);
+        // "練中圓主宿食不消大便難方": 主 right after a name is what the recipe is for, as 治 is; only after a
+        // name of three characters or more (a two-character one such as 蜜煎 would be taken for the end of
+        // longer names, 蘇蜜煎).
+        const auto serves = name.size() >= 3 ? servesThen.match(rest) : QRegularExpressionMatch();
         bool accept = false;
         if (rest.isEmpty())
             accept =
@@ -694,18 +703,13 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         else if (separated)
             accept = !isPreparationStart(rest);
         else
-            // "練中圓主宿食不消大便難方": 主 right after a name is what the recipe is for, as 治 is.
-            // (Only after a name of three characters or more: a two-character one such as 蜜煎 would be taken
-            // for the end of longer names, 蘇蜜煎.)
-            accept = startsWithVerb(rest) || (name.size() >= 3 && rest.contains(servesThen));
+            accept = startsWithVerb(rest) || serves.hasMatch();
         // A bare name whose only note is a dose is an ingredient: 石膏(一兩).
         if (accept && rest.isEmpty() && !notes.isEmpty() && name.size() <= 4 &&
             std::all_of(notes.begin(), notes.end(), isDoseNote))
             return std::nullopt;
         // "石膏　黄芩　甘草　赤芍藥": a line of herbs whose first one ends as a name would.
-        static const QRegularExpression recipeOrAlias(
-            QStringLiteral("[湯散㪚丸圓丹飲膏方元](?=\\(|　|$)|一名"));
-        if (accept && separated && name.size() <= 2 && isHerbList(rest) && !rest.contains(recipeOrAlias))
+        if (accept && separated && name.size() <= 2 && isHerbList(rest) && !namesRecipesOrAliases(rest))
             return std::nullopt;
         const bool plausible = name.size() >= 3 && name.size() <= longest && !hasInnerSuffix(name);
         // "補肺阿膠散(錢乙)止𠻳生津": a note closes the name, though a suffix came before it (阿膠).
@@ -731,12 +735,12 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
         static const QRegularExpression prosy(QStringLiteral("[治以用與服宜]"));
         if (header.needsIngredients && name.contains(prosy))
             return std::nullopt;
-        header.verbClause = startsWithVerb(rest) || (name.size() >= 3 && rest.contains(servesThen));
+        header.verbClause = startsWithVerb(rest) || serves.hasMatch();
         if (rest != QStringLiteral("方"))
             header.clause = stripVerb(rest);
         if (header.verbClause && header.clause.endsWith(QStringLiteral("方")))
             header.clause.chop(1); // 療傷寒三四日煩疼不解者方: the title's 方 is no part of the indication
-        if (const auto serves = servesThen.match(rest); serves.hasMatch() && name.size() >= 3)
+        if (serves.hasMatch())
             header.clause = serves.captured(1); // "(肘後名承氣丸)": another book's name for it
         header.herbs = herbsAfterClause(header.clause, header.verbClause);
         // "大承氣湯(治大實/大滿)": the indication printed as the name's note; "(主治並見隂證論)" points
@@ -750,7 +754,7 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             QStringLiteral("^(?:[^　()治療主]{1,5}\\([^()]{1,12}\\)　?){2,}"));
         // "桂枝去桂加茯苓白术湯方　芍藥　茯苓　白术(各二)": herbs without notes too; but a list of
         // recipes ("補肝丸　補腎丸　石決明丸") or of a herb's other names ("一名鼠姑　鹿韭") is no recipe.
-        const bool bareHerbs = name.size() >= 3 && isHerbList(rest) && !rest.contains(recipeOrAlias);
+        const bool bareHerbs = name.size() >= 3 && isHerbList(rest) && !namesRecipesOrAliases(rest);
         if (!header.verbClause && separated && header.herbs.isEmpty() &&
             (herbList.match(rest).hasMatch() || bareHerbs)) {
             header.herbs = rest;
@@ -855,7 +859,7 @@ bool isNumberedChapter(const SourceLine& line) {
 bool isSectionTitle(const SourceLine& line) {
     // "　　脣瘡方三首": a chapter's count of its recipes, set at the ingredients' indent.
     static const QRegularExpression count(QStringLiteral("^[^　()]{1,20}方[一二三四五六七八九十]+首$"));
-    if (line.indent >= 2 && (count.match(line.text).hasMatch() || isNumberedChapter(line)))
+    if (line.indent >= 2 && count.match(line.text).hasMatch())
         return true;
     static const QRegularExpression dose(QStringLiteral("[兩两錢钱分銖枚升合斤片個箇半粒]"));
     return line.indent >= 3 && line.text.size() <= 12 && !line.text.contains(dose) &&
