@@ -1472,6 +1472,45 @@ private slots:
         QVERIFY(again[1].body.contains(QStringLiteral("甘草二兩麥門冬一斤去心")));
     }
 
+    void herbsThatTheClauseLineBegins() {
+        // The clause's line ends in the first herbs, their doses below; a full line may cut the last name.
+        SourceFile file = excerpt(R"(補虚四君子湯　治脾氣虚損吐瀉少食　人參¶
+　　白术　茯苓　甘草(各等分)¶
+　右每服二錢薑棗水煎¶
+聖惠黄連丸　治小皃曩利經久不斷增減有時　黄¶
+　　連(去鬚/微炒)人參(去芦/頭)赤石脂　龍骨　甘草(炙微/赤剉)黄¶
+　　芩　厚朴(去麄皮塗生薑/汁炙令香熟)白茯苓(各半/兩)¶
+　右件藥搗羅為末煉蜜和丸如麻子大每服以粥飲¶
+三因獨活散　治氣虚感風或驚恐相乗肝膽受邪使¶
+　上氣不守正位致頭招搖手足顫掉漸成目昏　獨¶
+　　活　地骨皮　細辛　芎藭　菊花(甘味/者)防風(去/叉)¶
+　　甘草(炙等/分)　剉為粗末毎服三錢水盞半煎至一¶
+紫草木香湯　治痘出不快大便泄利　紫草　木香¶
+　　茯苓　白术(各等/分)甘草(减/半)　一方無甘草¶
+　右剉散入糯米百粒水煎右毎貼三錢¶
+香薷湯　治霍亂初覺不好則用　腹痛吐痢¶
+　　香薷(切/)小蒜(碎各/一升)厚朴(六兩/炙)生薑(十/兩)¶
+　右切以水一斗煑取三升分三服¶
+)");
+        file.fullWidth = 21;
+        markCutWords(file, {QStringLiteral("黄連"), QStringLiteral("黄芩"), QStringLiteral("獨活"),
+                            QStringLiteral("木香"), QStringLiteral("茯苓"), QStringLiteral("人參")});
+        const auto formulas = parseFormulas(file);
+        QCOMPARE(formulas.size(), size_t(5));
+        QCOMPARE(formulas[0].indications, QStringLiteral("脾氣虚損吐瀉少食"));
+        QVERIFY(formulas[0].ingredients.startsWith(QStringLiteral("人參　白术　茯苓")));
+        QCOMPARE(formulas[1].indications, QStringLiteral("小皃曩利經久不斷增減有時"));
+        QVERIFY(formulas[1].ingredients.startsWith(QStringLiteral("黄連(去鬚微炒)人參")));
+        QVERIFY(formulas[2].indications.endsWith(QStringLiteral("漸成目昏")));
+        QVERIFY(formulas[2].ingredients.startsWith(QStringLiteral("獨活　地骨皮")));
+        // The full line ends in a whole herb: the next line's first herb is another.
+        QCOMPARE(formulas[3].indications, QStringLiteral("痘出不快大便泄利"));
+        QVERIFY(formulas[3].ingredients.startsWith(QStringLiteral("紫草　木香　茯苓　白术")));
+        // Words of the clause after a space stay with it.
+        QCOMPARE(formulas[4].indications, QStringLiteral("霍亂初覺不好則用　腹痛吐痢"));
+        QVERIFY(formulas[4].ingredients.startsWith(QStringLiteral("香薷(切)")));
+    }
+
     void recipesToldInTheirUsageUnderATitle() {
         // 普濟方 卷一百三十: a 治… title whose recipe is all in its 右… line, carried on one step deeper.
         const auto told = parseColumn(R"(治傷寒時氣瘟疫頭痛壮熱脈盛始得一二日¶
@@ -1709,6 +1748,17 @@ private slots:
         QVERIFY(asBefore && asBefore->name != QStringLiteral("柴胡湯"));
         const auto gardenia = parseHeader(QStringLiteral("療傷寒已差勞復如初脉浮無汗者桂枝梔子湯"), &known);
         QVERIFY(gardenia && gardenia->name != QStringLiteral("梔子湯"));
+        // Two characters say a complaint; one may be a book's remnant, and 小兒 alone says none.
+        const QSet<QString> more{QStringLiteral("奪命散"), QStringLiteral("茯苓散"),
+                                 QStringLiteral("天竈火丹")};
+        const auto boil = parseHeader(QStringLiteral("治丁瘡奪命散"), &more);
+        QVERIFY(boil);
+        QCOMPARE(boil->name, QStringLiteral("奪命散"));
+        QCOMPARE(boil->clause, QStringLiteral("丁瘡"));
+        const auto remnant = parseHeader(QStringLiteral("治要茯苓散"), &more);
+        QVERIFY(remnant && remnant->name != QStringLiteral("茯苓散"));
+        const auto child = parseHeader(QStringLiteral("治小兒天竈火丹"), &more);
+        QVERIFY(child && child->name != QStringLiteral("天竈火丹"));
 
         // 證治準繩: the clause's last words open the line of herbs.
         const auto tail = parseColumn(R"(白附丸　通治小兒咳嗽有痰感冐發熱吐㵼心神不¶

@@ -629,7 +629,11 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
                     // "…無汗者桂枝梔子湯": a herb's last character before the name starts the name.
                     static const QString herbEnds =
                         QStringLiteral("枝藥參仁苓王宮胡草芎歸芪耆香朮术皮子桂木黄");
-                    if (n > clause.size() - 3 || herbEnds.contains(clause[clause.size() - n - 1]))
+                    // Two characters say a complaint (丁瘡, 勞嗽); one is as often a book's or a word's
+                    // remnant (治要茯苓散, 治味除濕湯), and 小兒 or 萬病 alone say none (治小兒天竈火丹).
+                    const QString complaint = clause.left(clause.size() - n);
+                    if (complaint.size() < 2 || complaint == QStringLiteral("小兒") ||
+                        complaint == QStringLiteral("萬病") || herbEnds.contains(complaint.back()))
                         break;
                     header.kind = HeaderKind::Named;
                     header.name = clause.right(n);
@@ -826,6 +830,7 @@ struct Block {
     int level = Heading;
     std::vector<const SourceLine*> lines;
     bool afterWrap = false; // the line before it filled its column: the block goes on in the same word
+    bool joinsWord = false; // and it cut a word: the block's first line finishes it
 
     const QString& first() const { return lines.front()->text; }
     QString full() const { return fullFrom(0); }
@@ -898,6 +903,7 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             continue;
         }
         const bool wrapped = previous != nullptr && file.wraps(*previous);
+        const bool joined = previous != nullptr && file.joins(*previous);
         const int last = blocks.empty() ? -1 : blocks.back().level;
         bool starts = false;
         int level = Heading;
@@ -1004,6 +1010,7 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             block.level = level;
             block.lines.push_back(&line);
             block.afterWrap = wrapped;
+            block.joinsWord = joined;
             blocks.push_back(std::move(block));
         } else {
             blocks.back().lines.push_back(&line);
@@ -1112,18 +1119,41 @@ std::optional<Header> runOnTitle(const QString& title, const QSet<QString>& name
     return std::nullopt;
 }
 
-// A header line that fills its column and runs on into the ingredients may end in the first herb's
-// head: "…不欲飲食　黄" / "耆(剉)麥門冬…". A lone character after the clause's last space goes back
-// to the herb.
-QString takeHerbHead(QString& clause) {
-    const qsizetype space = clause.lastIndexOf(kSpace);
-    if (space < 0 || clause.size() - space - 1 != 1)
+// The clause's line may end in the first herbs, their doses on the lines below: "…吐瀉少食　人參" /
+// "白术　茯苓　甘草(各等分)", "…咽喉痛　桔梗　甘草" / "防風(各等分)". A line that fills its column may
+// cut the last herb's name: "…不欲飲食　黄" / "耆(剉)麥門冬…", "…漸成目昏　獨" / "活　地骨皮…". Takes
+// the herbs after the clause's last words and returns them, with a space after them unless `cut`. Words of
+// the clause ("亦治…", "神效", "宜服") and a list of recipes stay.
+QString takeHerbTail(QString& clause, bool cut) {
+    static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
+    // Words of a clause, and complaints no herb's name has (寒 and 瀉 have: 寒水石, 澤瀉).
+    static const QRegularExpression prose(QStringLiteral(
+        "[治療主用以服之者其此宜也不如前同及或見效効驗騐妙愈瘥神有加去止痛痢吐嘔嗽咳喘渴悶脹疼癢痒膿瘡腫病疾"
+        "滿熱氣虚虛肌食]|^[一二三四五六七八九十百]{2,}$"));
+    const auto isHerb = [](const QString& item) {
+        if (item.isEmpty() || item.startsWith(QLatin1Char('(')) ||
+            item.count(QLatin1Char('(')) != item.count(QLatin1Char(')')))
+            return false;
+        const QStringList words =
+            QString(item).replace(notes, QStringLiteral("　")).split(kSpace, Qt::SkipEmptyParts);
+        return !words.isEmpty() && std::all_of(words.begin(), words.end(), [](const QString& word) {
+            return word.size() <= 5 && !word.contains(prose) && !hasDoseWord(word);
+        });
+    };
+    qsizetype from = clause.size();
+    for (qsizetype space = clause.lastIndexOf(kSpace); space > 0;
+         space = clause.lastIndexOf(kSpace, space - 1)) {
+        if (!isHerb(clause.mid(space + 1, from - space - 1)))
+            break;
+        from = space;
+        if (clause[space - 1] == kSpace)
+            break;
+    }
+    if (from == clause.size() || from == 0 || namesRecipesOrAliases(clause.mid(from + 1)))
         return {};
-    const QString head = clause.mid(space + 1);
-    if (head.contains(QLatin1Char('(')) || head.contains(QLatin1Char(')')))
-        return {};
-    clause.truncate(space);
-    return head;
+    QString herbs = clause.mid(from + 1);
+    clause.truncate(from);
+    return cut ? herbs : herbs + kSpace;
 }
 
 // "…漫腫木悶無頭(即瘡科流氣飲)", "(子女人通用)": the end of a clause or of its note, one note and no dose;
@@ -1353,10 +1383,14 @@ namespace {
 
 // "…半夏　乾薑" / "桂心(各三兩)…": a full line of herbs that ends with a whole herb where the next line
 // begins with another, and no word runs across the two.
-bool endsWithWholeHerb(const SourceLine& line, const SourceLine& next, const QSet<QString>& words) {
-    if (line.indent < 1 || next.indent != line.indent ||
-        !(line.text.contains(QLatin1Char('(')) || isHerbList(line.text)) ||
-        !next.text.contains(QLatin1Char('(')))
+// With `deeper`, the next line is set deeper: a title's or a clause's line that ends in the first herbs
+// ("…手足浮腫飲食少思　桔梗" / "　　白术…"), or herbs whose lines go on at a hanging indent.
+bool endsWithWholeHerb(const SourceLine& line, const SourceLine& next, const QSet<QString>& words,
+                       bool deeper) {
+    const bool placed = deeper ? next.indent > line.indent && line.text.lastIndexOf(kSpace) > 0
+                               : line.indent >= 1 && next.indent == line.indent &&
+                                     (line.text.contains(QLatin1Char('(')) || isHerbList(line.text));
+    if (!placed || !next.text.contains(QLatin1Char('(')))
         return false;
     const QString tail =
         line.text.mid(std::max(line.text.lastIndexOf(kSpace), line.text.lastIndexOf(QLatin1Char(')'))) + 1);
@@ -1385,9 +1419,13 @@ void markCutWords(SourceFile& file, const QSet<QString>& words) {
     for (size_t i = 0; i + 1 < file.lines.size(); ++i) {
         SourceLine& line = file.lines[i];
         const SourceLine& next = file.lines[i + 1];
-        if (line.width >= file.fullWidth - 1 && file.wraps(line) && endsWithWholeHerb(line, next, words)) {
-            line.endsWord = true;
-            continue;
+        if (line.width >= file.fullWidth - 1 && file.wraps(line)) {
+            // A line of herbs at one indent is read as such; where the next is set deeper, the blocks stay
+            // as the indents make them and only the words are kept apart.
+            line.endsWord = endsWithWholeHerb(line, next, words, false);
+            line.endsHerb = !line.endsWord && endsWithWholeHerb(line, next, words, true);
+            if (line.endsWord || line.endsHerb)
+                continue;
         }
         // A title at the margin goes on one or two steps in; other lines go on at their own indent.
         const bool continues = next.indent == line.indent || (line.indent == 0 && next.indent <= 2);
@@ -1796,6 +1834,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                     continue; // part of the title
                 const QString& line = block.lines[k]->text;
                 const bool wrapped = file.wraps(*block.lines[k - 1]);
+                const bool joined = file.joins(*block.lines[k - 1]);
                 if (inUsage) {
                     appendWrapped(record.usage, line);
                 } else if ((pendingIsClause || headerHasClause) && record.ingredients.isEmpty() &&
@@ -1855,23 +1894,29 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                             heldLines.back() += herbs.left(space);
                         herbs = herbs.mid(space + 1);
                     }
-                    if (record.ingredients.isEmpty() && k == 1 && wrapped) {
-                        herbs.prepend(takeHerbHead(record.indications));
+                    const QString tail = record.ingredients.isEmpty() && k == 1
+                                             ? takeHerbTail(record.indications, joined)
+                                             : QString();
+                    herbs.prepend(tail);
+                    if (record.ingredients.isEmpty() && k == 1 && tail.isEmpty()) {
                         // "…腰痛腹滿或有" / "　所下或胎上搶心　熟地黄(二兩)…": the clause runs on into the
-                        // line that starts the herbs, where the herbs' own lines are set deeper.
+                        // line that starts the herbs, where the herbs' own lines are set deeper. After a line
+                        // a cell short, only words longer than a herb's name go on ("…不能言皮" / "膚頑麻
+                        // 筋脈抽掣　白殭蠶…", not "盗汗方" / "麻黄根　牡礪(各三錢)…").
                         const qsizetype space = herbs.indexOf(kSpace);
+                        const bool runsOn = wrapped || space > 5;
                         const bool deeper = k + 1 == block.lines.size() && b + 1 < blocks.size() &&
                                             blocks[b + 1].level == Ingredients &&
                                             blocks[b + 1].lines.front()->indent > block.lines[k]->indent &&
                                             !isUsageStart(blocks[b + 1].first());
-                        if (deeper && space > 0 && !herbs.left(space).contains(QLatin1Char('(')) &&
+                        if (deeper && runsOn && space > 0 && !herbs.left(space).contains(QLatin1Char('(')) &&
                             looksLikeIngredients(herbs.mid(space + 1))) {
                             appendWrapped(record.indications, herbs.left(space));
                             herbs = herbs.mid(space + 1);
                         }
                     }
                     joinPart(record.ingredients, closeTableCells(herbs),
-                             wrapped && !record.ingredients.isEmpty());
+                             joined && !record.ingredients.isEmpty());
                 } else {
                     heldWrapped.push_back(wrapped);
                     heldLines << line;
@@ -2044,11 +2089,11 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 current->indications.truncate(match.capturedStart());
             }
         }
-        if (current->ingredients.isEmpty() && current->body.isEmpty() && block.afterWrap &&
-            looksLikeIngredients(block.first()))
-            herbs.prepend(takeHerbHead(current->indications));
+        if (current->ingredients.isEmpty() && current->body.isEmpty() &&
+            (looksLikeIngredients(block.first()) || hasDoses(block)))
+            herbs.prepend(takeHerbTail(current->indications, block.joinsWord));
         joinPart(current->ingredients, closeTableCells(herbs),
-                 block.afterWrap && !current->ingredients.isEmpty());
+                 block.joinsWord && !current->ingredients.isEmpty());
         current->lastLine = block.lastLine();
     }
     finish();

@@ -19,6 +19,9 @@ struct SourceLine {
         0; // printed width in character cells, indent included; a two-column note takes its longer half
     bool cutsWord = false; // a line a cell or two short whose last word goes on in the next line
     bool endsWord = false; // a full line of herbs whose last herb ends with the column: the next is another
+    // A full line of a clause, or of herbs, whose last word is a whole herb and whose next line, set deeper,
+    // begins another: the text goes on as the column's end has it, but the two names stay apart.
+    bool endsHerb = false;
 };
 
 struct SourceFile {
@@ -34,6 +37,8 @@ struct SourceFile {
     // character after a space ("…甘松香　當" / "歸(各半兩)") is cut as well, and so is a line whose word
     // the herb words show to go on ("…逺志(去心)　麥門" / "冬(去心焙)"; see markCutWords).
     bool wraps(const SourceLine& line) const;
+    // The line runs on into the next in the middle of a word: it wraps and does not end in a whole herb.
+    bool joins(const SourceLine& line) const { return wraps(line) && !line.endsHerb; }
 };
 
 // The characters that missing-glyph codes stand for, "KR1082" -> 薢, from data/kr-glyphs.tsv. The files do
