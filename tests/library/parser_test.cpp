@@ -1198,6 +1198,21 @@ private slots:
         auto qualified = parseHeader(QStringLiteral("深師療時復有欬者增損阮氏小青龍湯方"), &known);
         QCOMPARE(qualified->name, QStringLiteral("增損阮氏小青龍湯"));
         QCOMPARE(parseHeader(QStringLiteral("療淋榆皮湯方"), &known)->name, QStringLiteral("榆皮湯"));
+
+        // A chapter's title with notes on what it holds ends the recipe; a usage line ending in "第一" of
+        // a count of days does not.
+        SourceFile chapter =
+            excerpt("治舌上出血如泉方¶\n　燒鐵箆熱爍孔中良¶\n　　脣病第五(甲煎法/灸法)　(方/)¶\n"
+                    "潤脾膏治脾熱脣焦枯無潤方¶\n　　生天門冬(切/)生地黄汁(一/升)¶\n");
+        const auto lips = parseFormulas(chapter);
+        QCOMPARE(lips.size(), size_t(2));
+        QCOMPARE(lips[0].body + lips[0].ingredients, QStringLiteral("燒鐵箆熱爍孔中良"));
+        SourceFile days = excerpt("王倪丹¶\n　光明辰砂(二十/八兩)　甘草　逺志(去心/秤)¶\n"
+                                  "　　右甘草等四味剉以水二大斗(案此下疑/有脱字)後用細¶\n"
+                                  "　　布囊盛丹砂懸于釡中著水和藥炭火煮之第一¶\n　　日兼夜用陰火水紋動¶\n");
+        days.fullWidth = days.lines[3].width;
+        const auto pill = parseFormulas(days);
+        QVERIFY2(pill[0].usage.endsWith(QStringLiteral("第一日兼夜用陰火水紋動")), qPrintable(pill[0].usage));
     }
 
     void anotherRecipeFollowsItsOwnParent() {

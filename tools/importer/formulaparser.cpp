@@ -853,10 +853,11 @@ bool usesBlankLines(const SourceFile& file) {
     return !file.lines.empty() && blank * 100 >= int(file.lines.size()) * 20;
 }
 
-// "　　角弓反張第七(方)": a chapter's title with its number, even after a full line.
+// "　　角弓反張第七(方)", "　　脣病第五(甲煎法灸法)　(方)", "　　産後赤白痢疾及虚羸氣痢方論第十二(凡三十一
+// 方)": a chapter's title with its number and the notes on what it holds, even after a full line.
 bool isNumberedChapter(const SourceLine& line) {
     static const QRegularExpression numbered(
-        QStringLiteral("^[^　()]{2,12}第[一二三四五六七八九十]+(\\([^()]{1,4}\\))?$"));
+        QStringLiteral("^([^　()]{2,12}|[^　()]{2,18}論)第[一二三四五六七八九十]+(　?\\([^()]{1,12}\\))*$"));
     return line.indent >= 2 && numbered.match(line.text).hasMatch();
 }
 
