@@ -1284,6 +1284,19 @@ private slots:
         QCOMPARE(arsenic[0].indications, QStringLiteral("解砒毒"));
         QCOMPARE(arsenic[1].name, QStringLiteral("解砒毒方又方"));
         QCOMPARE(arsenic[1].indications, QStringLiteral("解砒毒"));
+        // A book before the complaint, or what is done to it, is no part of it; a food after a book is no
+        // complaint.
+        const auto complaintOf = [](const char* title) {
+            QString text = QString::fromUtf8(kComplaintTitle);
+            text.replace(0, 4, QString::fromUtf8(title));
+            return parseColumn(text.toUtf8().constData(), 21).front().indications;
+        };
+        QCOMPARE(complaintOf("必效染白髮方"), QStringLiteral("染白髮"));
+        QCOMPARE(complaintOf("齒齦腫痛千金翼方"), QStringLiteral("齒齦腫痛"));
+        QCOMPARE(complaintOf("洗痔方"), QStringLiteral("痔"));
+        QCOMPARE(complaintOf("圍腫方"), QStringLiteral("腫"));
+        QVERIFY(complaintOf("千金紫餺飥方").isEmpty());
+        QVERIFY(complaintOf("洗眼方").isEmpty());
         // Titles that name a kind of recipe, a book, a physician or a herb say nothing of what it treats.
         int titled = 0;
         for (const char* title :

@@ -418,6 +418,24 @@ QString complaintOfTitle(const QString& name) {
             break;
         }
     }
+    // "必效染白髮方", "千金令毛髮不生方", "齒齦腫痛千金翼方": the book the recipe comes from, and the
+    // complaint.
+    static const QRegularExpression source(QStringLiteral(
+        "^(千金翼|千金|外臺|肘後|集[驗騐]|必[效効]|近[效効]|救急|備急|廣濟|深師|小品|范汪|張?文仲|"
+        "古今[錄録][驗騐]|經心[錄録])(?=..)|(?<=..)(千金翼|千金)$"));
+    const qsizetype titled = stem.size();
+    stem.remove(source);
+    // "洗痔方", "圍腫方", "熨症方": what is done with the medicine, then the complaint it is done to; a
+    // use alone (熏藥方, 洗眼方) names none.
+    static const QRegularExpression use(QStringLiteral("^[熏薰洗敷傅塗貼搨圍围熨點㸃](?=.)"));
+    if (stem.contains(use))
+        stem.remove(0, 1);
+    // What is left once a book or a use is taken off must name a complaint (千金紫餺飥方 names a food).
+    static const QRegularExpression complaint(QStringLiteral(
+        "[痛瘡腫疽癰痔痢瘧嗽咳喘渴淋疳癬疥瘰癭瘤痞症癥瘕蠱毒風熱寒血汗泄瀉吐嘔噎膈痺痹癇驚狂眩暈聾盲翳淚"
+        "瘢瘜痣皯髮鬢禿蟲癩癘疝痃癖疹痘瘙癢痒臭衄疸脹滿悶漏瘻瘍䘌傷折損病疾]"));
+    if (stem.size() < titled && !stem.contains(complaint))
+        return {};
     static const QRegularExpression notAComplaint(QStringLiteral(
         "[門门附藥药香脂衣澡熨公詩诗曰云宜此其之也矣乎吃用以服一第僧傳]|(?<!^)[諸诸]|氏|千金|外臺|肘後|"
         "集[驗騐]|[錄録][驗騐]|經[驗騐]|必[效効]|近[效効]|奇|救急|備急|廣濟|深師|小品|范汪|文仲|三因|銀海|"
@@ -427,8 +445,8 @@ QString complaintOfTitle(const QString& name) {
     // Nor a herb or a food ("天南星方", "細酒麴方", "百合洗方").
     static const QRegularExpression herbEnd(
         QStringLiteral("[星草根葉花子仁皮實米麴麯曲洗汁油藜遂酥筒貼塗面法導熏薰元貟二三四五]$"));
-    if (stem.size() < 2 || stem.size() > 12 || isSuffix(stem.back()) || stem.contains(herbEnd) ||
-        stem.contains(notAComplaint) || startsWithVerb(stem))
+    if (stem.size() < (stem.size() < titled ? 1 : 2) || stem.size() > 12 || isSuffix(stem.back()) ||
+        stem.contains(herbEnd) || stem.contains(notAComplaint) || startsWithVerb(stem))
         return {};
     return stem;
 }
