@@ -1392,6 +1392,24 @@ private slots:
         QVERIFY(endsRecipes(QStringLiteral("癩風方論")));
         QVERIFY(endsRecipes(QStringLiteral("按已上諸方治陽癎之藥")));
         QVERIFY(!endsRecipes(QStringLiteral("按摩膏")));
+
+        // A section's label, a complaint or another recipe's name under a name is no recipe; a short one
+        // that says what to do, a changed recipe, or one herb is.
+        const QSet<QString> herbs{QStringLiteral("黄耆")};
+        const auto under = [&herbs](const char* text, bool body = false) {
+            RawFormula formula = recipe("六味丸", false);
+            (body ? formula.body : formula.ingredients) = QString::fromUtf8(text);
+            return namesNoRecipe(formula, herbs);
+        };
+        QVERIFY(under("肺癰"));
+        QVERIFY(under("健忘門"));
+        QVERIFY(under("鹿角散"));
+        QVERIFY(under("方並見熱門", true));
+        QVERIFY(!under("以熱瓦熨之", true));
+        QVERIFY(!under("每吞三撮", true));
+        QVERIFY(!under("本方加羌活"));
+        QVERIFY(!under("黄耆"));
+        QVERIFY(!under("鼠粘子(三錢)"));
     }
 
     void anotherRecipeAfterARecommendation() {

@@ -1562,6 +1562,19 @@ int nameRecipesMistakenForBooks(std::vector<RawFormula>& formulas, const QHash<Q
     });
 }
 
+bool namesNoRecipe(const RawFormula& formula, const QSet<QString>& herbWords) {
+    if (!formula.usage.isEmpty() || (!formula.ingredients.isEmpty() && !formula.body.isEmpty()))
+        return false;
+    const QString& text = formula.ingredients.isEmpty() ? formula.body : formula.ingredients;
+    // A recipe this short still says what to do ("以熱瓦熨之", "每吞三撮", "本方加羌活"), gives a dose,
+    // or is one herb.
+    static const QRegularExpression done(QStringLiteral(
+        "方寸匕|[服飲飮塗敷傅𫝊貼帖含嚥咽吞洗沐塞摻點㸃灌食吃喫啖嚼罨熏薰磨熨搨封解浴漬擦揩吹帶枕注拭摩燒下調"
+        "煎煮浸研用以取薄裛卧臥加減]|[之良佳妙上]$"));
+    return text.size() <= 6 && !text.contains(kSpace) && !text.contains(QLatin1Char('(')) &&
+           !hasDoseWord(text) && !text.contains(done) && !herbWords.contains(text);
+}
+
 bool isNonDrugVolume(const SourceFile& file) {
     // The 卷's subject is the first line after its title that does not name a compiler or editor.
     static const QRegularExpression subject(QStringLiteral("鍼灸|針灸|刺灸|刺炙|符禁|^明堂"));

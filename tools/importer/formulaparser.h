@@ -126,6 +126,11 @@ int nameRecipesUnderBookTitles(std::vector<RawFormula>& formulas, const QSet<QSt
 int nameRecipesMistakenForBooks(std::vector<RawFormula>& formulas, const QHash<QString, int>& citations,
                                 const QSet<QString>& herbWords);
 
+// "六味丸" / "　　肺癰", "歸脾湯" / "鹿角散", "理中湯" / "健忘門": a name with nothing under it but a
+// section's label, a complaint or another recipe's name, read as its only herb. No recipe is told there.
+// `herbWords` tells a recipe of one herb (黄耆) from a label.
+bool namesNoRecipe(const RawFormula& formula, const QSet<QString>& herbWords);
+
 // A 卷 of needling and moxibustion (鍼灸門, 明堂) or of charms and spells (符禁門): its "方" are points,
 // burns and incantations, not drug formulas.
 bool isNonDrugVolume(const SourceFile& file);

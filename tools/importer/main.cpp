@@ -141,6 +141,8 @@ int main(int argc, char** argv) {
         for (ParsedFile& file : parsed) {
             report.namedFromBookTitles += nameRecipesUnderBookTitles(file.formulas, citedBooks);
             report.namedMistakenBooks += nameRecipesMistakenForBooks(file.formulas, citations, words);
+            report.labelsDropped += int(std::erase_if(
+                file.formulas, [&words](const RawFormula& raw) { return namesNoRecipe(raw, words); }));
             for (const RawFormula& raw : file.formulas)
                 records.push_back(makeFormulaRecord(raw, file.origin, normalize));
             parseStats.stubs += file.stats.stubs;

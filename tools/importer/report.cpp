@@ -260,6 +260,7 @@ QJsonObject QualityReport::toJson() const {
     faults.insert(QStringLiteral("namedMistakenBooks"), namedMistakenBooks);
     faults.insert(QStringLiteral("nonDrugVolumes"), nonDrugVolumes);
     faults.insert(QStringLiteral("nonDrugRecordsDropped"), nonDrugRecordsDropped);
+    faults.insert(QStringLiteral("labelsDropped"), labelsDropped);
     faults.insert(QStringLiteral("colophonsInRecords"), colophonsInRecords);
     faults.insert(QStringLiteral("sectionTitlesInComposition"), sectionTitlesInComposition);
     QJsonObject withoutUsage;
@@ -315,13 +316,15 @@ QString QualityReport::text() const {
              .arg(parse.colophons)
              .arg(parse.sectionTitles)
              .arg(stubsInLibrary));
-    line(QStringLiteral(
-             "  set aside: %1 卷 of needling, moxibustion and charms (%2 records); renamed: %3 under"
-             " a book's title, %4 whose name was read as a book")
-             .arg(nonDrugVolumes)
-             .arg(nonDrugRecordsDropped)
-             .arg(namedFromBookTitles)
-             .arg(namedMistakenBooks));
+    line(
+        QStringLiteral(
+            "  set aside: %1 卷 of needling, moxibustion and charms (%2 records), %3 names with only a"
+            " section's label under them; renamed: %4 under a book's title, %5 whose name was read as a book")
+            .arg(nonDrugVolumes)
+            .arg(nonDrugRecordsDropped)
+            .arg(labelsDropped)
+            .arg(namedFromBookTitles)
+            .arg(namedMistakenBooks));
     line(QStringLiteral("  formulas per book (without 用法, stubs dropped):"));
     for (const auto& [book, n] : perBook) {
         const auto usage = withoutUsagePerBook.find(book);

@@ -47,6 +47,7 @@ struct QualityReport {
     int namedMistakenBooks = 0;    // "鯽魚方治…": the recipe's own name, once read as a cited book
     int nonDrugVolumes = 0;        // 卷 of needling, moxibustion and charms, left out
     int nonDrugRecordsDropped = 0; // the "方" those 卷 would have given
+    int labelsDropped = 0;         // names with only a section's label or a complaint under them
     int dosesInIndications = 0;    // 主治 that holds ingredient lines with doses
     int wrapSplitHerbs = 0;        // "甘　草": a herb name cut by a line wrap
     int colophonsInRecords = 0;    // "…卷十二" closing a record's text
