@@ -1198,6 +1198,10 @@ private slots:
         auto qualified = parseHeader(QStringLiteral("深師療時復有欬者增損阮氏小青龍湯方"), &known);
         QCOMPARE(qualified->name, QStringLiteral("增損阮氏小青龍湯"));
         QCOMPARE(parseHeader(QStringLiteral("療淋榆皮湯方"), &known)->name, QStringLiteral("榆皮湯"));
+        const QSet<QString> horn = {QStringLiteral("羚羊角散")};
+        auto prescribing = parseHeader(QStringLiteral("治冰翳久不去者羚羊角散主之方"), &horn);
+        QCOMPARE(prescribing->name, QStringLiteral("羚羊角散"));
+        QCOMPARE(prescribing->clause, QStringLiteral("冰翳久不去者"));
 
         // A chapter's title with notes on what it holds ends the recipe; a usage line ending in "第一" of
         // a count of days does not.

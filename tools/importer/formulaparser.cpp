@@ -619,6 +619,21 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             header.clause = match.captured(1);
             return header;
         }
+        // "治冰翳久不去者羚羊角散主之": the title prescribes the recipe by a name printed on its own
+        // elsewhere, after the complaint.
+        if (clause.endsWith(QStringLiteral("主之")) && clause.size() >= 8) {
+            const QString prescribed = clause.chopped(2);
+            if (!knownNames)
+                header.guessedName = true;
+            for (qsizetype n = std::min<qsizetype>(prescribed.size() - 3, 10); knownNames && n >= 3; --n) {
+                if (knownNames->contains(prescribed.right(n))) {
+                    header.kind = HeaderKind::Named;
+                    header.name = prescribed.right(n);
+                    header.clause = prescribed.left(prescribed.size() - n);
+                    return header;
+                }
+            }
+        }
         // "療傷寒一二日至三日可發汗度瘴散方", "療淋榆皮湯方": the recipe's name ends the title.
         if (name.endsWith(QStringLiteral("方")) && clause.size() >= 4 &&
             endsName(clause, clause.size() - 1)) {
@@ -1732,7 +1747,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             header = parseHeader(block.first(), layout.knownNames);
         // "…灸刺諸藥不能" / "治抵當烏頭桂枝湯主之": a sentence carried on from a full line, not a title.
         if (header && block.afterWrap && b > 0 && blocks[b - 1].lines.back()->indent == 0 &&
-            header->name.endsWith(QStringLiteral("主之方")))
+            (header->name.endsWith(QStringLiteral("主之方")) ||
+             block.first().endsWith(QStringLiteral("主之"))))
             header.reset();
         if (header && header->guessedName && stats)
             stats->wantsNames = true;
