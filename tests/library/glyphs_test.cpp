@@ -114,6 +114,23 @@ private slots:
         QCOMPARE(with.text, QStringLiteral("萆薢　白□蠶(各一兩薢)"));
     }
 
+    void glyphsDescribedByTheirParts() {
+        const GlyphTable table = parseGlyphTable(QStringLiteral("[病-丙+(穩-禾)]\t癮\t124\t_疹\n"),
+                                                 QStringLiteral("described.tsv"));
+        const QString raw = QStringLiteral("　治[病-丙+(穩-禾)]疹(二/方)¶");
+        const SourceLine line = parseMandoku(raw, QString(), table).lines.front();
+        QCOMPARE(line.text, QStringLiteral("治癮疹(二方)"));
+        // One cell, not a note of half-cells: 1 indent + 治癮疹 + a note of 1/1.
+        QCOMPARE(line.width, 1 + 3 + 1);
+        // A description the table does not list stays as printed.
+        QCOMPARE(parseMandoku(QStringLiteral("其跡[夙-歹+ㄙ]¶"), QString(), table).lines.front().text,
+                 QStringLiteral("其跡[夙-歹+ㄙ]"));
+        QVERIFY(
+            rejection(QStringLiteral("[病-丙+(穩-禾)]\t癮疹\t124\te\n")).contains(QStringLiteral("one Han")));
+        QVERIFY(
+            rejection(QStringLiteral("[病-丙+(穩-禾)]\t-\t124\te\n")).contains(QStringLiteral("one Han")));
+    }
+
     void malformedLinesAreRejected() {
         QVERIFY(rejection(QStringLiteral("KR1082\t薢\t132\tevidence\n")).isEmpty());
         const QString fewFields = rejection(QStringLiteral("KR1082 薢 132 evidence\n"));

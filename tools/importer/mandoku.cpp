@@ -169,6 +169,13 @@ GlyphTable parseGlyphTable(const QString& content, const QString& origin) {
                 fail(QStringLiteral("the code is listed already on line %1").arg(seen[key]));
             seen.insert(key, int(n + 1));
         };
+        if (key.startsWith(QLatin1Char('[')) && key.endsWith(QLatin1Char(']'))) {
+            if (key.size() < 5 || undecided || reading.size() != 1 || !isHan(reading[0]))
+                fail(QStringLiteral("a described glyph must read one Han character"));
+            checkCountsAndEvidence();
+            table.descriptions.insert(key, character);
+            continue;
+        }
         if (!key.contains(QLatin1Char('&'))) {
             if (!code.match(key).hasMatch())
                 fail(QStringLiteral("the code is not of the form KR0123"));
@@ -260,6 +267,11 @@ SourceFile parseMandoku(const QString& content, const QString& fileName, const G
         while (it.hasNext())
             page = it.next().captured(1);
         raw.remove(pageMarker);
+        for (auto described = glyphs.descriptions.constBegin(); described != glyphs.descriptions.constEnd();
+             ++described) {
+            if (raw.contains(QLatin1Char('[')))
+                raw.replace(described.key(), described.value());
+        }
         int indent = 0;
         while (indent < raw.size() && raw[indent] == kIdeographicSpace)
             ++indent;

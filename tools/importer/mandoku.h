@@ -58,9 +58,12 @@ struct GlyphSequence {
 struct GlyphTable {
     QHash<QString, QString> codes;        // "KR1082" -> "薢"
     std::vector<GlyphSequence> sequences; // longest source first
+    // Glyphs the transcription describes by their parts instead of a code: "[病-丙+(穩-禾)]" -> "癮".
+    QHash<QString, QString> descriptions;
 };
 
-// Reads the table: "code or sequence<TAB>characters or -<TAB>occurrences<TAB>evidence" lines, "#" comments. A
+// Reads the table: "code or sequence<TAB>characters or -<TAB>occurrences<TAB>evidence" lines, "#" comments.
+// The first column may also be a glyph described by its parts, "[病-丙+(穩-禾)]", read as one character. A
 // line that does not follow that form, or lists a code or sequence again, stops the import: a character in
 // the wrong column would change the text of every record the code occurs in. A sequence must hold at least
 // one code, read as many characters as it has cells, and keep the characters the source itself prints.
@@ -71,7 +74,8 @@ GlyphTable readGlyphTable(const QString& path);
 // Parses the text of one 卷 file. Blank lines are kept (empty text) because some editions separate paragraphs
 // with them. Interlinear notes are printed in two half-columns split by "/"; the split is removed, so
 // "(出聖濟/總録)" reads "(出聖濟總録)". Missing-glyph entities (&KR0123;) become their character from
-// `glyphs`, or "□" where the table has none.
+// `glyphs`, or "□" where the table has none; a glyph described by its parts becomes the table's character
+// before the line's width is measured (its brackets are not a note).
 SourceFile parseMandoku(const QString& content, const QString& fileName, const GlyphTable& glyphs = {});
 SourceFile readMandoku(const QString& path, const GlyphTable& glyphs = {});
 
