@@ -1298,6 +1298,7 @@ private slots:
         QCOMPARE(complaintOf("必效染白髮方"), QStringLiteral("染白髮"));
         QCOMPARE(complaintOf("齒齦腫痛千金翼方"), QStringLiteral("齒齦腫痛"));
         QCOMPARE(complaintOf("洗痔方"), QStringLiteral("痔"));
+        QCOMPARE(complaintOf("寒瘧塗方"), QStringLiteral("寒瘧"));
         QCOMPARE(complaintOf("圍腫方"), QStringLiteral("腫"));
         QVERIFY(complaintOf("千金紫餺飥方").isEmpty());
         QVERIFY(complaintOf("洗眼方").isEmpty());
@@ -1559,6 +1560,56 @@ private slots:
         // Words of the clause after a space stay with it.
         QCOMPARE(formulas[4].indications, QStringLiteral("霍亂初覺不好則用　腹痛吐痢"));
         QVERIFY(formulas[4].ingredients.startsWith(QStringLiteral("香薷(切)")));
+    }
+
+    void recipesInTwoStagesAndIndicationsAround() {
+        // The usage calls for the herbs printed after it: the second stage's herbs and usage are the
+        // recipe's.
+        const auto marrow = parseColumn(R"(鹿髓煎丸(出聖濟/總録)　治久積風熱發積驚悸氣滿不安¶
+　　鹿髓(五/合)生天門冬(汁三/合濾)清酒(五/合)¶
+　已上藥八味先煎地黃天門冬汁清酒五分可减二¶
+　如調陽餹傾入銀器或石器中復於重湯上煮攪如¶
+　調膏即如後傾藥味¶
+　　茯神(去/木)龍骨　人參(各一/兩)枳殻(去穰/麩炒)¶
+　右除八味為煎外搗羅為末入在煎中和搗令匀丸¶
+薯蕷煎方(出千/金方)¶
+　　薯蕷(一/斤)¶
+)",
+                                        21);
+        QCOMPARE(marrow.size(), size_t(2));
+        QVERIFY(marrow[0].ingredients.contains(QStringLiteral("茯神(去木)龍骨")));
+        QVERIFY(marrow[0].usage.endsWith(QStringLiteral("右除八味為煎外搗羅為末入在煎中和搗令匀丸")));
+
+        // An edition that indents its recipes prints the article that prescribes one above it.
+        const auto lily = parseColumn(R"(　百合病渇不差者用後方主之¶
+　　　　　括蔞牡蠣散方¶
+　　　　　　括蔞根　牡蠣(熬等/分)¶
+　　　　右爲細末飲服方寸匕日三服¶
+　百合病變發熱者(二作發/寒熱)百合滑石散主之¶
+　　　　　百合滑石散方¶
+　　　　　　百合(一两/炙)滑石(三/两)¶
+　　　　右爲散飮服方寸匕日三服¶
+)",
+                                      21, QStringLiteral("headings=5 ingredients=6 usage=4"));
+        QCOMPARE(lily.size(), size_t(2));
+        QVERIFY(lily[0].indications.isEmpty());
+        QCOMPARE(lily[1].indications, QStringLiteral("百合病變發熱者"));
+
+        // "神僊膏藥" is the plaster's name; "證同上或有…" is the indication before, and more.
+        const auto plaster = parseHeader(QStringLiteral("神僊膏藥"));
+        QVERIFY(plaster);
+        QCOMPARE(plaster->name, QStringLiteral("神僊膏藥"));
+        QVERIFY(plaster->clause.isEmpty());
+        const auto eyes = parseColumn(R"(川芎行經散　治目中青黤如物傷狀¶
+　　川芎(一/兩)¶
+　右為末¶
+消凝大丸子　治證同上或有眵淚沙澀並治¶
+　　滑石(一/兩)¶
+　右為末¶
+)",
+                                      21);
+        QCOMPARE(eyes.size(), size_t(2));
+        QCOMPARE(eyes[1].indications, QStringLiteral("目中青黤如物傷狀或有眵淚沙澀並治"));
     }
 
     void recipesToldInTheirUsageUnderATitle() {

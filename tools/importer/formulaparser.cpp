@@ -430,6 +430,8 @@ QString complaintOfTitle(const QString& name) {
     static const QRegularExpression use(QStringLiteral("^[熏薰洗敷傅塗貼搨圍围熨點㸃](?=.)"));
     if (stem.contains(use))
         stem.remove(0, 1);
+    else if (stem.size() >= 3 && QStringLiteral("熏薰洗敷傅塗貼熨").contains(stem.back()))
+        stem.chop(1); // "寒瘧塗方": the complaint, then how the medicine is put on
     // What is left once a book or a use is taken off must name a complaint (千金紫餺飥方 names a food).
     static const QRegularExpression complaint(QStringLiteral(
         "[痛瘡腫疽癰痔痢瘧嗽咳喘渴淋疳癬疥瘰癭瘤痞症癥瘕蠱毒風熱寒血汗泄瀉吐嘔噎膈痺痹癇驚狂眩暈聾盲翳淚"
@@ -757,6 +759,10 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             candidate.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
             candidate.clause = rest;
             candidate.needsIngredients = true;
+            if (rest == QStringLiteral("藥")) { // "神僊膏藥": the plaster's name, not what it treats
+                candidate.name += rest;
+                candidate.clause.clear();
+            }
             weak = candidate;
         }
         if (!accept)
@@ -1618,6 +1624,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         layout.headingIndent < 0 && layout.ingredientIndent < 0 && !usesBlankLines(source);
     const SourceFile joined = marginLayout ? joinNamesToTitles(source) : SourceFile{};
     const SourceFile& file = marginLayout ? joined : source;
+    const bool indentedLayout = layout.headingIndent >= 0;
     std::vector<RawFormula> out;
     const std::vector<Block> blocks = splitBlocks(file, layout, stats);
     std::optional<RawFormula> current;
@@ -1739,6 +1746,19 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 headings.push_back(block.firstLine()); // a title ends the passage as a heading does
                 lastName.clear(); // a 又方 in the next section is no recipe of the last one's
                 lastClause.clear();
+                // An edition that indents its recipes prints the text's articles between them:
+                // "百合病變發熱者…百合滑石散主之" / "百合滑石散方".
+                // An article begins on a new line after one that ended short of the column.
+                if (indentedLayout) {
+                    QString text;
+                    for (size_t k = 0; k < block.lines.size(); ++k) {
+                        if (k > 0 && !file.wraps(*block.lines[k - 1]))
+                            text.clear();
+                        appendWrapped(text, block.lines[k]->text);
+                    }
+                    if (text.endsWith(QStringLiteral("主之")))
+                        prescribing << text;
+                }
             }
             continue;
         }
@@ -1861,9 +1881,15 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             }
             // "補肺湯　治證同前", "又方治如前": the indication is the one of the recipe before.
             static const QRegularExpression asBefore(
-                QStringLiteral("^(證治|[證症狀])?(如前|同前|同上)(\\(.*\\))?$"));
+                QStringLiteral("^(證治|[證症狀])?(如前|同前|同上)[狀證症]?(\\(.*\\))?$"));
+            // "證同上或有眵淚沙澀並治": the indication before, and more.
+            static const QRegularExpression asBeforeAndMore(
+                QStringLiteral("^(證治|[證症狀])?(如前|同前|同上)(?=[^(　])"));
             if (!lastClause.isEmpty() && asBefore.match(record.indications).hasMatch())
                 record.indications = lastClause;
+            else if (const auto more = asBeforeAndMore.match(record.indications);
+                     !lastClause.isEmpty() && more.hasMatch() && !lastClause.contains(asBeforeAndMore))
+                record.indications = lastClause + record.indications.mid(more.capturedLength());
             if (!header->rest.isEmpty())
                 joinPart(record.body, header->rest);
             if (!header->herbs.isEmpty())
@@ -2070,14 +2096,19 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // "上六味搗羅為末" / "　　杏仁(…)生地黄汁(五合)…" / "右藥都一處…煎成膏每於食後含…": a first
         // stage that says nothing of taking the medicine, or of its effect, goes on with the herbs of the
         // next.
-        static const QRegularExpression awaits(
-            QStringLiteral("(後藥|下項藥|入|用後[^　()]{1,6}[散丸圓湯膏])$")); // "…即用後木香散"
+        // "…即如後傾藥味" / "茯神(去木)…", "…然後服藥" / "當歸(去蘆)　乳香(研細)" / "右各等分…": the
+        // second stage's herbs and usage, under the same title.
+        static const QRegularExpression awaits(QStringLiteral(
+            "(後藥|下項藥|入|用後[^　()]{1,6}[散丸圓湯膏]|後[^　()]{0,3}藥味?)$")); // "…即用後木香散"
         static const QRegularExpression taken(
             QStringLiteral("[服下食飲飮塗敷傅貼含嚥咽洗調吞噙擦摻㸃點灌戴佩熏薰浴熨摩瘥差愈効效驗]"));
         const bool unfinished =
             !current->usage.contains(taken) && b + 1 < blocks.size() && blocks[b + 1].level == Usage;
-        if (inUsage && block.level == Ingredients && (current->usage.contains(awaits) || unfinished) &&
-            hasDoses(block))
+        const bool herbsThenUsage = block.first().contains(QLatin1Char('(')) && b + 1 < blocks.size() &&
+                                    blocks[b + 1].level == Usage && isUsageStart(blocks[b + 1].first());
+        if (inUsage && block.level == Ingredients &&
+            ((current->usage.contains(awaits) && (hasDoses(block) || herbsThenUsage)) ||
+             (unfinished && hasDoses(block))))
             inUsage = false;
         // "…心煩" / "　　口乾喜冷…怔忡" / "　經候不調…亦宜服" / "　　當歸　石斛(去根)…": the clause carried
         // on over two indents was read as herbs and usage; the herbs with doses come after it. A recipe told
