@@ -1595,6 +1595,21 @@ private slots:
         QVERIFY(lily[0].indications.isEmpty());
         QCOMPARE(lily[1].indications, QStringLiteral("百合病變發熱者"));
 
+        // A short line that changes the recipe stays in the usage; a short title after a usage does not.
+        const auto rhino = parseColumn(R"(犀角地黃湯¶
+　牡丹皮　　　　白芍藥¶
+　犀角　　　　　生地黄¶
+　　水煎服¶
+　　便硬者加川大黃¶
+　　吐瀉門¶
+四物三黃瀉心湯¶
+　當歸　　　　　川芎¶
+　　水煎服¶
+)",
+                                       21, QStringLiteral("ingredients=1 usage=2"));
+        QCOMPARE(rhino.size(), size_t(2));
+        QCOMPARE(rhino[0].usage, QStringLiteral("水煎服　便硬者加川大黃"));
+
         // "神僊膏藥" is the plaster's name; "證同上或有…" is the indication before, and more.
         const auto plaster = parseHeader(QStringLiteral("神僊膏藥"));
         QVERIFY(plaster);

@@ -996,10 +996,10 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             // An edition that sets the herbs one space in, a new usage two spaces in, and carries every full
             // line on two spaces in. A short line two spaces in after a finished usage is the next section's
             // title ("　　吐瀉門"), as is "　　治熱之劑".
-            // Words of a usage ("　　水煎服", "　　湯下") keep a short line in the usage; "　　攻下之劑" is a
-            // title.
+            // Words of a usage ("　　水煎服", "　　湯下") or of a change to the recipe ("　　便硬者加川大黃")
+            // keep a short line in the usage; "　　攻下之劑" is a title.
             static const QRegularExpression doseOrUse(
-                QStringLiteral("[兩两錢钱分銖枚升合斤服煎下丸末湯酒水]"));
+                QStringLiteral("[兩两錢钱分銖枚升合斤服煎下丸末湯酒水加減减]"));
             const bool shortLine = line.indent == 2 && !wrapped && line.text.size() <= 8 &&
                                    !line.text.contains(kSpace) && !isUsageStart(line.text);
             if (shortLine && (line.text.endsWith(QStringLiteral("劑")) ||
