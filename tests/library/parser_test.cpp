@@ -1611,6 +1611,10 @@ private slots:
         QCOMPARE(rhino[0].usage, QStringLiteral("水煎服　便硬者加川大黃"));
 
         // "神僊膏藥" is the plaster's name; "證同上或有…" is the indication before, and more.
+        const auto referred = parseHeader(QStringLiteral("羌活勝風湯(見外障)川芎行經散　治目中青黤如物傷"));
+        QVERIFY(referred);
+        QCOMPARE(referred->name, QStringLiteral("川芎行經散"));
+        QCOMPARE(referred->clause, QStringLiteral("目中青黤如物傷"));
         const auto plaster = parseHeader(QStringLiteral("神僊膏藥"));
         QVERIFY(plaster);
         QCOMPARE(plaster->name, QStringLiteral("神僊膏藥"));

@@ -759,6 +759,18 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             candidate.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
             candidate.clause = rest;
             candidate.needsIngredients = true;
+            // "羌活勝風湯(見外障)川芎行經散　治…": a cross-reference, then the title of the recipe printed
+            // here.
+            if (std::any_of(notes.begin(), notes.end(), isCrossReference)) {
+                // Not another reference ("附子理中湯(方見寒類)…"), nor words of a usage
+                // ("加縮砂…煎吞青木香圓").
+                static const QRegularExpression used(QStringLiteral("[加吞煎用以服與宜]"));
+                static const QRegularExpression referred(QStringLiteral("^[^()　]{1,10}\\([^()]*見"));
+                if (auto inner = rest.contains(referred) ? std::nullopt : parseHeader(rest, knownNames);
+                    inner && inner->kind == HeaderKind::Named && !inner->clause.isEmpty() &&
+                    inner->name.size() <= 8 && !inner->name.contains(used))
+                    return inner;
+            }
             if (rest == QStringLiteral("藥")) { // "神僊膏藥": the plaster's name, not what it treats
                 candidate.name += rest;
                 candidate.clause.clear();
