@@ -2180,8 +2180,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 current->indications.truncate(match.capturedStart());
             }
         }
-        if (current->ingredients.isEmpty() && current->body.isEmpty() &&
-            (looksLikeIngredients(block.first()) || hasDoses(block)))
+        if (current->ingredients.isEmpty() && current->body.isEmpty() && hasDoses(block))
             herbs.prepend(takeHerbTail(current->indications, block.joinsWord));
         joinPart(current->ingredients, closeTableCells(herbs),
                  block.joinsWord && !current->ingredients.isEmpty());
