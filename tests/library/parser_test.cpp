@@ -1858,8 +1858,10 @@ private slots:
         QCOMPARE(noted->clause, QStringLiteral("止𠻳生津"));
 
         // A complaint, then a known name; but not a name's own first words (小, 桂枝).
-        const QSet<QString> known{QStringLiteral("二黄散"), QStringLiteral("柴胡湯"),
-                                  QStringLiteral("小柴胡湯"), QStringLiteral("梔子湯")};
+        const QSet<QString> known{QStringLiteral("二黄散"),   QStringLiteral("柴胡湯"),
+                                  QStringLiteral("小柴胡湯"), QStringLiteral("梔子湯"),
+                                  QStringLiteral("奪命散"),   QStringLiteral("茯苓散"),
+                                  QStringLiteral("天竈火丹")};
         const auto pregnant = parseHeader(QStringLiteral("治懐孕胎漏二黄散"), &known);
         QVERIFY(pregnant);
         QCOMPARE(pregnant->name, QStringLiteral("二黄散"));
@@ -1869,15 +1871,13 @@ private slots:
         const auto gardenia = parseHeader(QStringLiteral("療傷寒已差勞復如初脉浮無汗者桂枝梔子湯"), &known);
         QVERIFY(gardenia && gardenia->name != QStringLiteral("梔子湯"));
         // Two characters say a complaint; one may be a book's remnant, and 小兒 alone says none.
-        const QSet<QString> more{QStringLiteral("奪命散"), QStringLiteral("茯苓散"),
-                                 QStringLiteral("天竈火丹")};
-        const auto boil = parseHeader(QStringLiteral("治丁瘡奪命散"), &more);
+        const auto boil = parseHeader(QStringLiteral("治丁瘡奪命散"), &known);
         QVERIFY(boil);
         QCOMPARE(boil->name, QStringLiteral("奪命散"));
         QCOMPARE(boil->clause, QStringLiteral("丁瘡"));
-        const auto remnant = parseHeader(QStringLiteral("治要茯苓散"), &more);
+        const auto remnant = parseHeader(QStringLiteral("治要茯苓散"), &known);
         QVERIFY(remnant && remnant->name != QStringLiteral("茯苓散"));
-        const auto child = parseHeader(QStringLiteral("治小兒天竈火丹"), &more);
+        const auto child = parseHeader(QStringLiteral("治小兒天竈火丹"), &known);
         QVERIFY(child && child->name != QStringLiteral("天竈火丹"));
 
         // 證治準繩: the clause's last words open the line of herbs.

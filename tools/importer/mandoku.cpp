@@ -267,9 +267,9 @@ SourceFile parseMandoku(const QString& content, const QString& fileName, const G
         while (it.hasNext())
             page = it.next().captured(1);
         raw.remove(pageMarker);
-        for (auto described = glyphs.descriptions.constBegin(); described != glyphs.descriptions.constEnd();
-             ++described) {
-            if (raw.contains(QLatin1Char('[')))
+        if (raw.contains(QLatin1Char('['))) {
+            for (auto described = glyphs.descriptions.constBegin();
+                 described != glyphs.descriptions.constEnd(); ++described)
                 raw.replace(described.key(), described.value());
         }
         int indent = 0;
