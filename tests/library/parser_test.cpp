@@ -44,6 +44,163 @@ std::vector<RawFormula> parseKnowing(const char* text, int width, const QSet<QSt
     return parseFormulas(file, layout);
 }
 
+// 御纂醫宗金鑑 卷五十五: each complaint a title, a verse and a note, its recipes after them.
+const char* const kSectionsWithVerses = R"(　衂血¶
+衂血之候鼻乾燥身熱不渴苦頭疼失表分汗麻桂治¶
+内熱犀角瀉心清¶
+　(註/)衂血者鼻中出血也其候鼻中乾燥身熱不渴苦¶
+　　頭痛是熱傷陽絡也有因傷寒失汗衂血者乃熱¶
+　　鬱於營其身無汗宜以麻黃湯汗之身有汗者宜¶
+　　以桂枝湯解之設無表病因内熱而衂者宜以犀¶
+　　角地黃湯清之熱盛者四物三黃瀉心湯瀉之外¶
+　　俱用髮灰散或黒梔子末吹鼻其衂自止¶
+麻黃湯¶
+　麻黃　　　　　杏仁(炒去皮尖/)¶
+　桂枝　　　　　甘草(生/)¶
+　　引用生薑水煎服¶
+　(方/歌)傷寒失表營鬱熱身體無汗血妄行須用麻黃湯¶
+　　調治桂枝麻黃杏草同¶
+桂枝湯(方見自汗/)¶
+犀角地黃湯¶
+　牡丹皮　　　　白芍藥¶
+　犀角　　　　　生地黄¶
+　　水煎服¶
+　　便硬者加川大黃¶
+　(方/歌)犀角地黃湯治衂效非常丹皮芍犀地便秘加大¶
+　　黃¶
+四物三黃瀉心湯¶
+　川芎　　　　　當歸(酒洗/)¶
+　生地黃　　　　赤芍藥¶
+　黃芩　　　　　黃連¶
+　川大黃(酒洗/)¶
+　　水煎服¶
+　(方/歌)四物三黃瀉心湯熱盛吐衂功最良芎歸生地赤¶
+　　芍藥黃芩黃連川大黃¶
+髪灰散¶
+　取壯實人頭髪隂陽瓦煆成灰放在地上去火性研¶
+　細末吹入鼻中血衂自止¶
+　吐血¶
+吐血不咳因熱逆若兼咳嗽努勞傷内熱犀角地黃治¶
+努傷承氣四物嚐勞傷有熱雞蘇散無熱須用救肺良¶
+　(註/)小兒吐血不咳嗽者多因内熱致血妄行上逆也¶
+　　宜以犀角地黃湯主之若因努勞吐血者則兼咳¶
+　　嗽先用桃仁承氣湯以破逐之次用加味四物湯¶
+　　和之又有勞傷吐血者亦兼咳嗽痰中𢃄血有熱¶
+　　者雞蘇散主之無熱者救肺散主之¶
+犀角地黃湯(方見本門衂血/)¶
+桃仁承氣湯¶
+　桃仁(去皮尖研/)　大黃¶
+　芒消　　　　　甘草¶
+　桂枝¶
+　　加當歸芍藥蘇木紅花¶
+　　水煎服¶
+　(方/歌)努傷吐血先破逐桃仁承氣湯妙絶桃仁黃消草¶
+　　桂枝加入歸芍蘇紅㨗¶
+)";
+
+// 御纂醫宗金鑑 卷四十四: the recipes the verse sings between the title and the verse; after the last
+// section the chapter's collection of recipes.
+const char* const kSectionBeforeACollection = R"(　經行吐衄證治¶
+　　三黄四物湯¶
+　　犀角地黄湯¶
+經前吐衄為熱壅三黄四物大芩連經後吐衄仍有熱¶
+犀角地黄芍牡丹¶
+　(註/)經前吐血衄血乃内熱壅廹其血宜用三黄四物¶
+　　湯瀉之其方即四物湯加大黄黄芩黄連經後吐¶
+　　血衄血雖仍有熱亦不宜瀉但當用犀角地黄湯¶
+　　清之其方即犀角生地黄赤芍藥牡丹皮也¶
+調經門彚方¶
+四君子湯¶
+　人參　　　　　白术(土炒/)¶
+　茯苓(各二/錢)　　　甘草(一錢/)¶
+　　右剉薑棗水煎服¶
+異功散¶
+　人參　　　　　白术(土炒/)¶
+　茯苓(各二/錢)　　　甘草(五分/炙)¶
+)";
+
+// 御纂醫宗金鑑 卷六十七: a page of blank lines where a figure stood, then a note wrapped in the middle of a
+// name ("…宜服仙" / "　　方活命飲…").
+const char* const kSectionPaddedWithBlankLines = R"(　¶
+　¶
+　¶
+　¶
+　¶
+　¶
+　¶
+　中脘疽¶
+中脘疽由胃火生臍上四寸隱隱疼堅硬漫腫無紅熱¶
+不食嘔噦毒内攻¶
+　(註/)此證一名胃疽發於心胸之下臍上四寸任衇經¶
+　　中脘穴隱痛日久向外生疽堅硬漫腫皮色無紅¶
+　　無熱由過食炙煿以致胃腑火毒而成人迎衇盛¶
+　　是毒氣攻裏作嘔不食咳𠻳膿痰者逆初宜服仙¶
+　　方活命飲色紫堅硬宜服山甲内消散膿勢將成¶
+　　内外治法俱按癰疽腫瘍潰瘍門若起長膿遲或¶
+　　瘡不焮痛者急用艾壯隔獨頭蒜片置患上灸之¶
+　　囘陽¶
+山甲内消散¶
+　穿山甲(三大片/炒)　　當歸尾¶
+　大黃　　　　　　甘草節(各三錢/)¶
+　土木鱉(三個/)　　　黑牽牛¶
+　殭蠶(各一錢/炒)¶
+　　酒水各一鍾煎八分空心服渣再煎服大便行三¶
+　　四次方食稀粥淡味調理¶
+　(方/歌)山甲内消火毒積色紫堅疼中脘疽歸尾大黃殭¶
+)";
+
+// 御纂醫宗金鑑 卷七十四: the herbs of a second stage two to a line, their doses further down.
+const char* const kSecondStageInPairs = R"(回生丹¶
+　黑豆(三升取汁三盌去豆/煮熟)¶
+　紅花(三兩炒黄色入醇酒大壺/同煑三五滚去紅花用汁)¶
+　生大黄(一觔/研末)　　蘇木(二兩剉用河水五/盌煎汁三盌去渣)¶
+　　先將大黄末以好米醋三四盌攪匀文武火熬成¶
+　　膏如此二遍次下紅花酒蘇木湯黑豆汁共熬成¶
+　　膏離火再入後藥¶
+　當歸　　　　　熟地¶
+　川芎　　　　　白茯苓¶
+　延胡索　　　　烏藥¶
+　香附　　　　　蒲黄¶
+　牛膝　　　　　桃仁(另研/)¶
+　蒼术(各二兩浸炒/米泔水)白芍(酒炒/)¶
+　甘草(炙/)　　　　羌活¶
+　山茰肉(酒浸/)　　三棱¶
+　陳皮　　　　　地榆¶
+　木香　　　　　五靈脂(各五錢/)¶
+　人參　　　　　白术(土炒/)¶
+　青皮　　　　　木𤓰(各三錢/)¶
+　良薑(四錢/)　　　乳香¶
+　沒藥(各一錢/)¶
+　　共研細末用大黄膏為丸如彈子大每服一丸黄¶
+　　酒炖化通口服¶
+　(方/歌)回生產後存惡露致發癰疽服可逐除熱活瘀榮¶
+)";
+
+// 御纂醫宗金鑑 卷四十五: a list of recipes printed elsewhere, the last with its reference, then the names of
+// the recipes the next verse sings.
+const char* const kReferencesThenSungNames = R"(膠艾四物湯¶
+四物湯¶
+琥珀散¶
+八珍湯¶
+十全大補湯¶
+人參養榮湯¶
+歸脾湯¶
+逍遙散(方俱見前調經彚方内/)¶
+　　補中益氣湯¶
+　　益胃升陽湯¶
+氣陷補中益氣舉保元升柴歸术陳益胃升陽加芩麯¶
+腹痛加芍𠻳減參¶
+　(註/)崩漏日乆脾傷食少中氣下陷不能載血者宜用¶
+　　補中益氣湯益胃升陽湯升舉之補中益氣湯即¶
+　　人參黄耆甘草保元湯加升麻柴胡當歸白术陳¶
+　　皮也益胃升陽湯即補中益氣湯加黄芩神麯也¶
+　　若腹痛者宜加白芍藥有熱者用黄芩無熱者用¶
+　　肉桂調之咳𠻳者肺熱也減人參¶
+　　調經升陽除濕湯¶
+夾水水瀉不甚弱調經升陽除濕湯耆草升柴歸蒼术¶
+羌獨藁本蔓荆防¶
+)";
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -933,6 +1090,46 @@ private slots:
         QCOMPARE(atMargin[0].ingredients,
                  QStringLiteral("葛根(半斤)丼草(二兩炙味丼平)　黄芩(二兩味苦寒)黄連(三兩味苦寒)"));
         QCOMPARE(atMargin[0].usage, QStringLiteral("右四味以水八升先煑葛根减二升内諸藥煑取二升去滓分温再服"));
+    }
+
+    void sectionsOfAnEditionWithVerses() {
+        const QString layout = QStringLiteral("ingredients=1 usage=2");
+        const auto formulas = parseColumn(kSectionsWithVerses, 21, layout);
+        // The title names the complaint of every recipe under its note; the next title takes over.
+        const RawFormula* mahuang = named(formulas, QStringLiteral("麻黃湯"));
+        const RawFormula* xijiao = named(formulas, QStringLiteral("犀角地黃湯"));
+        const RawFormula* taoren = named(formulas, QStringLiteral("桃仁承氣湯"));
+        QVERIFY(mahuang && xijiao && taoren);
+        QCOMPARE(mahuang->indications, QStringLiteral("衂血"));
+        QCOMPARE(xijiao->indications, QStringLiteral("衂血"));
+        QCOMPARE(xijiao->usage, QStringLiteral("水煎服　便硬者加川大黃"));
+        QCOMPARE(taoren->indications, QStringLiteral("吐血"));
+
+        // A chapter's collection of recipes after its last section belongs to none of them.
+        const auto collected = parseColumn(kSectionBeforeACollection, 21, layout);
+        const RawFormula* sijunzi = named(collected, QStringLiteral("四君子湯"));
+        QVERIFY(sijunzi);
+        QVERIFY(sijunzi->indications.isEmpty());
+        QCOMPARE(sijunzi->ingredients, QStringLiteral("人參　白术(土炒)　茯苓(各二錢)　甘草(一錢)"));
+
+        // Blank lines where a figure stood do not turn the edition into one of paragraphs: the note
+        // stays a note, and the recipe after it keeps its herbs.
+        const auto padded = parseColumn(kSectionPaddedWithBlankLines, 21, layout);
+        QCOMPARE(padded.size(), size_t(1));
+        QCOMPARE(padded[0].name, QStringLiteral("山甲内消散"));
+        QCOMPARE(padded[0].indications, QStringLiteral("中脘疽"));
+        QVERIFY(padded[0].ingredients.startsWith(QStringLiteral("穿山甲(三大片炒)")));
+        QVERIFY(padded[0].usage.endsWith(QStringLiteral("淡味調理")));
+
+        // The names under "逍遙散(方俱見…)" are the next verse's, not a recipe of 逍遙散.
+        QVERIFY(parseColumn(kReferencesThenSungNames, 21, layout).empty());
+
+        // "…再入後藥" and the herbs two to a line: the second stage is the same recipe's.
+        const auto staged = parseColumn(kSecondStageInPairs, 21, layout);
+        QCOMPARE(staged.size(), size_t(1));
+        QVERIFY(staged[0].ingredients.contains(QStringLiteral("當歸　熟地")));
+        QVERIFY(staged[0].ingredients.endsWith(QStringLiteral("沒藥(各一錢)")));
+        QVERIFY(staged[0].usage.endsWith(QStringLiteral("通口服")));
     }
 
     void titlesRunOnFromText() {

@@ -60,8 +60,9 @@ bool startsWeakly(const QString& text) {
 
 // "(方見寒門)", "(見通治)": the recipe is printed in another chapter.
 bool isCrossReference(const QString& note) {
-    return note.contains(QStringLiteral("方見")) || note.startsWith(QStringLiteral("見")) ||
-           note.startsWith(QStringLiteral("方在"));
+    // "方見…", "見…", "方俱見首卷", "俱見腫瘍門", "並見局方": one or several recipes printed elsewhere.
+    static const QRegularExpression reference(QStringLiteral("方[俱並并均]?見|^[俱並并均]?見|^方在"));
+    return note.contains(reference);
 }
 
 // Strips a leading treatment verb from an indications clause.
@@ -904,6 +905,12 @@ bool usesBlankLines(const SourceFile& file) {
     return !file.lines.empty() && blank * 100 >= int(file.lines.size()) * 20;
 }
 
+// The paragraph layout is found by itself, so an edition whose indents are given keeps them even in a 卷
+// padded with blank lines (where a figure stood).
+bool paragraphLayout(const SourceFile& file, const Layout& layout) {
+    return layout.headingIndent < 0 && layout.ingredientIndent < 0 && usesBlankLines(file);
+}
+
 // "　　角弓反張第七(方)", "　　脣病第五(甲煎法灸法)　(方)", "　　産後赤白痢疾及虚羸氣痢方論第十二(凡三十一
 // 方)": a chapter's title with its number and the notes on what it holds, even after a full line.
 bool isNumberedChapter(const SourceLine& line) {
@@ -935,6 +942,67 @@ bool isRecipeList(const QString& text) {
            });
 }
 
+// The complaint a section's title names, or an empty string for a title that names none: the book's own
+// title ("編輯婦科心法要訣"), a method ("治諸積大法"), a chapter ("痙濕暍病衇證并治第二"), a recipe, or
+// a part of the body alone ("目", "脣": what ails it is in the verse).
+QString complaintOfSection(QString title) {
+    if (title.endsWith(QStringLiteral("歌")))
+        title.chop(1);
+    static const QRegularExpression summary(QStringLiteral("(總括|證治|總名)$"));
+    title.remove(summary);
+    static const QRegularExpression noComplaint(QStringLiteral(
+        "^(編輯|診|辨|辯)|[法篇論湯散丸圓飲飮膏]$|第[一二三四五六七八九十]+$|并治|[之服於加依]|"
+        "^[目脣唇舌口鼻耳齒牙咽喉痛]$"));
+    if (title.isEmpty() || title.contains(noComplaint))
+        return QString();
+    return title.replace(kSpace, QStringLiteral("、"));
+}
+
+// "　衂血" / "衂血之候鼻乾燥身熱…" / "　(註)衂血者鼻中出血也…": an edition that sets each complaint out as
+// a short title, a verse at the margin and a note prints the recipes for it after the note; the names of the
+// recipes the verse sings may stand between the title and the verse ("　經行吐衄證治" / "　　三黄四物湯").
+// "調經門彚方", a collection of the recipes of a whole chapter, belongs to no section. Returns the first
+// line of each such title with the complaint it names, empty where it names none.
+std::vector<std::pair<int, QString>> sectionTitles(const SourceFile& file) {
+    std::vector<std::pair<int, QString>> titles;
+    std::vector<const SourceLine*> lines;
+    for (const SourceLine& line : file.lines) {
+        if (!line.text.isEmpty())
+            lines.push_back(&line);
+    }
+    static const QRegularExpression collection(QStringLiteral("[彚彙匯]方$"));
+    for (size_t k = 0; k < lines.size(); ++k) {
+        const SourceLine& line = *lines[k];
+        if (line.indent == 0 && line.text.contains(collection)) {
+            titles.emplace_back(line.number, QString());
+            continue;
+        }
+        if (line.indent != 1 || line.text.size() > 16 || line.text.contains(QLatin1Char('(')) ||
+            hasDoseWord(line.text) || (k > 0 && file.wraps(*lines[k - 1])) || file.wraps(line))
+            continue;
+        // Under a recipe's name ("雞屎白散方" / "　雞屎白") the line is its herb. A title follows a note, a
+        // part's title ("内癰部") or a reference to a recipe printed elsewhere ("萬靈丹(見腫瘍門)").
+        static const QRegularExpression recipeName(QStringLiteral("[方湯散丸圓飲飮膏丹煎酒]$"));
+        if (k > 0 && lines[k - 1]->indent == 0 && !lines[k - 1]->text.contains(QStringLiteral("見")) &&
+            lines[k - 1]->text.contains(recipeName))
+            continue;
+        size_t verse = k + 1;
+        while (verse < lines.size() && verse <= k + 4 && lines[verse]->indent >= 2 &&
+               !file.wraps(*lines[verse]))
+            ++verse;
+        if (verse >= lines.size() || lines[verse]->indent != 0)
+            continue;
+        for (size_t note = verse + 1; note < lines.size() && note <= verse + 6; ++note) {
+            if (lines[note]->indent == 0)
+                continue;
+            if (lines[note]->indent == 1 && lines[note]->text.startsWith(QStringLiteral("(註")))
+                titles.emplace_back(line.number, complaintOfSection(line.text));
+            break;
+        }
+    }
+    return titles;
+}
+
 // A margin line after a full line of prose goes on with that prose, unless it is plainly a header of its own.
 bool plainHeader(const QString& text) {
     const auto header = parseHeader(text);
@@ -946,7 +1014,7 @@ bool plainHeader(const QString& text) {
 std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, ParseStats* stats) {
     std::vector<Block> blocks;
     const bool indented = layout.headingIndent >= 0;
-    const bool paragraphs = !indented && usesBlankLines(file);
+    const bool paragraphs = paragraphLayout(file, layout);
     bool afterBlank = true;
     const SourceLine* previous = nullptr;
     for (const SourceLine& line : file.lines) {
@@ -1240,6 +1308,14 @@ bool isStub(const RawFormula& record, bool stubNote) {
     // ("逍遥散(方見前調經門)" / "　經行身痛證治" / "　　羌桂四物湯"), not the recipe.
     if (stubNote && (record.usage.isEmpty() || (record.ingredients.isEmpty() && !hasDoseWord(record.usage) &&
                                                 !hasDoseWord(record.body))))
+        return true;
+    // "逍遙散(方俱見前調經彚方内)" / "　　補中益氣湯" / "　　益胃升陽湯": the names of the recipes the next
+    // verse sings, wherever the lines fell.
+    static const QRegularExpression recipeName(QStringLiteral("^[^()]{2,10}[湯散丸圓飲飮膏丹煎法]$"));
+    const QStringList items = (record.ingredients + kSpace + record.usage).split(kSpace, Qt::SkipEmptyParts);
+    if (stubNote && record.body.isEmpty() && std::all_of(items.begin(), items.end(), [](const QString& item) {
+            return recipeName.match(item).hasMatch();
+        }))
         return true;
     // A "usage" may be the reference itself ("方見怔忡門"); a real usage tells a recipe.
     if (!record.usage.isEmpty() && !reference.match(record.usage.left(16)).hasMatch())
@@ -1653,8 +1729,12 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
     QStringList prescribing;   // sentences of the text since the last header that end in "…NAME主之"
     QString sentence;          // the margin text of the last block of text
     QString currentPrescribed; // the clause such a sentence gives the current recipe
+    // The complaints sections are titled by, for recipes that tell none.
+    const std::vector<std::pair<int, QString>> sections =
+        layout.ingredientIndent == 1 && layout.usageIndent == 2 ? sectionTitles(file)
+                                                                : std::vector<std::pair<int, QString>>{};
     const int fileLast = file.lines.empty() ? 0 : file.lines.back().number;
-    const bool paragraphs = layout.headingIndent < 0 && usesBlankLines(file);
+    const bool paragraphs = paragraphLayout(file, layout);
     std::vector<int> headings; // first lines of the headers, where each passage ends
 
     auto finish = [&]() {
@@ -1714,6 +1794,13 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             record.indications = currentPrescribed;
         if (record.indications.isEmpty() && !record.derived)
             record.indications = complaintOfTitle(record.name);
+        if (record.indications.isEmpty()) {
+            const auto after = std::upper_bound(
+                sections.begin(), sections.end(), record.firstLine,
+                [](int line, const std::pair<int, QString>& title) { return line < title.first; });
+            if (after != sections.begin())
+                record.indications = std::prev(after)->second;
+        }
         const bool empty = record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
         if (empty && !currentStubNote) {
             // A title with nothing under it: a 又方 after it has no parent to be named by.
@@ -2118,8 +2205,21 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             !current->usage.contains(taken) && b + 1 < blocks.size() && blocks[b + 1].level == Usage;
         const bool herbsThenUsage = block.first().contains(QLatin1Char('(')) && b + 1 < blocks.size() &&
                                     blocks[b + 1].level == Usage && isUsageStart(blocks[b + 1].first());
+        // "…再入後藥" / "　當歸　　熟地" / … / "　沒藥(各一錢)" / "　　共研細末…": the second stage's
+        // herbs set out one pair to a line, with their doses further down. (Between blank lines a title is a
+        // paragraph as a herb line is: there the lines after the usage are not told apart so.)
+        const auto dosedHerbsThenUsage = [&] {
+            if (paragraphs)
+                return false;
+            size_t k = b;
+            bool doses = false;
+            for (; k < blocks.size() && blocks[k].level == Ingredients; ++k)
+                doses = doses || hasDoses(blocks[k]);
+            return doses && k < blocks.size() && blocks[k].level == Usage;
+        };
         if (inUsage && block.level == Ingredients &&
-            ((current->usage.contains(awaits) && (hasDoses(block) || herbsThenUsage)) ||
+            ((current->usage.contains(awaits) &&
+              (hasDoses(block) || herbsThenUsage || dosedHerbsThenUsage())) ||
              (unfinished && hasDoses(block))))
             inUsage = false;
         // "…心煩" / "　　口乾喜冷…怔忡" / "　經候不調…亦宜服" / "　　當歸　石斛(去根)…": the clause carried
