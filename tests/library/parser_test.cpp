@@ -201,6 +201,32 @@ const char* const kReferencesThenSungNames = R"(膠艾四物湯¶
 羌獨藁本蔓荆防¶
 )";
 
+// 類證普濟本事方 卷五: the indication on a line of its own above the name.
+const char* const kIndicationAboveTheName = R"(　右細末煉蜜丸如梧子大米飲下三十圓晁推官方¶
+治腸痔¶
+鱉甲散¶
+　　鱉甲　蝟皮(炙黒/焦)穿山甲(炙/焦)白礬(枯/)附子　猪牙¶
+　　皂(各半兩炙焦/存性二分)麝香(一分/研)¶
+　右細末研匀蒸餅丸如梧子大米飲下二十丸食前¶
+　日三服¶
+又方¶
+　　槐花(炒/)白礬(枯各/一兩)附子(半/兩)¶
+　右細末蒸餅丸如梧子大每服二十丸米飲下食前¶
+　日三服以上二方龎老𫝊¶
+　　　衂血吐血咯血方¶
+)";
+
+// 證治準繩 卷七十二: a 治 that goes on with the text of a full line.
+const char* const kTextThenName = R"(搐投黒白飲温蜜湯空心調下微泄似茶褐色二三行¶
+進白芍藥湯水薑棗煎服常用此法亦妙　若臍凸(音/迭)¶
+肚緊微有青色口撮不開肝風盛而脾土受制不可施¶
+治凡有此候百無一治縦使得安亦非長夀¶
+控痰飲¶
+　　蝎尾　銅青(各半/錢)朱砂(一/錢)膩粉(一/字)麝香(少/許)¶
+　右為末每服一字臘茶清調下先吐風痰然後和胃¶
+　或有段甘草方吐痰隨輕重用¶
+)";
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -1130,6 +1156,22 @@ private slots:
         QVERIFY(staged[0].ingredients.contains(QStringLiteral("當歸　熟地")));
         QVERIFY(staged[0].ingredients.endsWith(QStringLiteral("沒藥(各一錢)")));
         QVERIFY(staged[0].usage.endsWith(QStringLiteral("通口服")));
+    }
+
+    void indicationAboveTheName() {
+        const auto formulas = parseColumn(kIndicationAboveTheName, 21);
+        QCOMPARE(formulas.size(), size_t(2));
+        QCOMPARE(formulas[0].name, QStringLiteral("鱉甲散"));
+        QCOMPARE(formulas[0].indications, QStringLiteral("腸痔"));
+        QVERIFY(formulas[0].ingredients.startsWith(QStringLiteral("鱉甲")));
+        QCOMPARE(formulas[1].name, QStringLiteral("鱉甲散又方"));
+        QCOMPARE(formulas[1].indications, QStringLiteral("腸痔"));
+
+        // "…不可施" / "治凡有此候…": the sentence goes on; it tells no indication of 控痰飲.
+        const auto told = parseColumn(kTextThenName, 21);
+        const RawFormula* kongtan = named(told, QStringLiteral("控痰飲"));
+        QVERIFY(kongtan);
+        QVERIFY(kongtan->indications.isEmpty());
     }
 
     void titlesRunOnFromText() {

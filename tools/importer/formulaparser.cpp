@@ -1931,6 +1931,28 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                 header.reset();
         }
         if (header) {
+            // "治沉積" / "陳麯丸" / "　　神麯…": a book that prints the indication on a line of its own above
+            // the name. The title has nothing under it; the recipe named next is the one it tells of. After a
+            // full line of text a 治 goes on with that text ("…不可施" / "治凡有此候百無一治…"), as it does
+            // after a full line one space in where the book carries its text on there.
+            QString titleAbove;
+            if (header->kind == HeaderKind::Named && header->clause.isEmpty() && !header->stubNote &&
+                !paragraphs && current && b > 0 && blocks[b - 1].level == Heading &&
+                (!blocks[b - 1].afterWrap ||
+                 (layout.ingredientIndent < 0 && b > 1 && blocks[b - 2].lines.back()->indent > 0)) &&
+                current->firstLine == blocks[b - 1].firstLine() && current->ingredients.isEmpty() &&
+                current->usage.isEmpty() && current->body.isEmpty()) {
+                // Not a recipe told in a line ("治耳久聵以九節菖蒲末…塞之"), nor a sentence of the text.
+                static const QRegularExpression recipeWords(
+                    QStringLiteral("[以用取入煎服膏末塞塗傅敷擦]|[者也矣]$"));
+                const QString title = marginText(blocks[b - 1]);
+                if (const auto above = parseHeader(title);
+                    above && above->kind == HeaderKind::Unnamed && above->rest.isEmpty() &&
+                    above->herbs.isEmpty() && !title.endsWith(QStringLiteral("方")) &&
+                    (title.startsWith(QStringLiteral("治")) || title.startsWith(QStringLiteral("療"))) &&
+                    !above->clause.contains(recipeWords) && title.size() == blocks[b - 1].full().size())
+                    titleAbove = above->clause;
+            }
             finish();
             headings.push_back(block.firstLine());
             RawFormula record;
@@ -1939,7 +1961,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             record.lastLine = block.lastLine();
             record.cited = header->cited;
             record.citedFromTitle = header->citedFromTitle;
-            record.indications = header->clause;
+            record.indications = titleAbove.isEmpty() ? header->clause : titleAbove;
             record.runOn = runOn;
             currentPrescribed = header->kind == HeaderKind::Named && header->clause.isEmpty()
                                     ? prescribedClause(prescribing, header->name, layout.knownNames)
