@@ -227,6 +227,37 @@ const char* const kTextThenName = R"(搐投黒白飲温蜜湯空心調下微泄�
 　或有段甘草方吐痰隨輕重用¶
 )";
 
+// 赤水玄珠 卷二十五 and 卷三十: a usage, then the next section's title two spaces in, with notes or named a
+// 門.
+const char* const kTitleWithNotesAfterUsage = R"(麝香散　治臍風撮口¶
+　赤脚蜈蚣(酒炙/半條)川烏頭尖(三/個)麝香(少/許)¶
+　　右為末每服半字金銀湯調下¶
+立聖散　治臍風撮口¶
+　赤蜈蚣(一條/酒炙)蝎梢(七/個)瞿麥(五/分)殭蠶(七個/炒)¶
+　　右為末先用鵞毛管吹少許入鼻啼哭則可治仍¶
+　　用薄荷湯調三五分¶
+　　臍突光腫　(臍汁不乾/)　(附腸癰/)¶
+生生子曰小兒月内旬日臍突光腫如吹捻動微響赤¶
+　腫虚大可畏此由初生先斷其帶束縛不𦂳浴洗之¶
+)";
+const char* const kChapterAfterUsage = R"(㧞毒散　敷痔腫毒處¶
+　大黄　黄蘗　白芨　石膏　黄芩　黄連　白蘝¶
+　梔子　朴硝(各等/分)¶
+　　右為末用井花水調塗¶
+　　湯火門¶
+凡湯火傷急向火炙雖極痛強忍一時即不痛慎勿以¶
+　冷物塌之及井底泥𫝊之使熱氣不出爛入肌肉¶
+)";
+
+// 普濟方 卷三百三: the herb line after a full one, cut in the middle of 吳茱萸, set one space in.
+const char* const kHerbsCarriedOneSpaceIn = R"(赤箭散(出聖/惠方)　治金瘡中風痙口噤不語¶
+　　赤箭(一/兩)桂心　防風(去/蘆)巴豆(去皮心研紙裹/壓去油各三分)吳茱¶
+　茰(半兩湯浸七/遍焙乾微炒)附子(三分炮製/去皮臍)乾蝎(半兩/生用)¶
+　右為末用釅醋三升熬成膏可丸即丸梧桐子大每¶
+　服不計時候以熱䓤酒下三丸服後汗出為効¶
+蛇啣草散(出聖/惠方)　治金瘡中風痙内傷疼痛¶
+)";
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -1172,6 +1203,23 @@ private slots:
         const RawFormula* kongtan = named(told, QStringLiteral("控痰飲"));
         QVERIFY(kongtan);
         QVERIFY(kongtan->indications.isEmpty());
+    }
+
+    void titlesAfterAUsageAndHerbsOneSpaceIn() {
+        const QString layout = QStringLiteral("ingredients=1 usage=2");
+        const auto noted = parseColumn(kTitleWithNotesAfterUsage, 21, layout);
+        const RawFormula* lisheng = named(noted, QStringLiteral("立聖散"));
+        QVERIFY(lisheng);
+        QCOMPARE(lisheng->usage, QStringLiteral("右為末先用鵞毛管吹少許入鼻啼哭則可治仍用薄荷湯調三五分"));
+        const auto chapter = parseColumn(kChapterAfterUsage, 21, layout);
+        QCOMPARE(chapter.size(), size_t(1));
+        QCOMPARE(chapter[0].usage, QStringLiteral("右為末用井花水調塗"));
+
+        const auto carried = parseColumn(kHerbsCarriedOneSpaceIn, 21);
+        QCOMPARE(carried.size(), size_t(1)); // the title after it has nothing under it here
+        QVERIFY(carried[0].ingredients.contains(QStringLiteral("吳茱茰(半兩湯浸七遍焙乾微炒)")));
+        QVERIFY(carried[0].ingredients.endsWith(QStringLiteral("乾蝎(半兩生用)")));
+        QVERIFY(carried[0].usage.startsWith(QStringLiteral("右為末")));
     }
 
     void titlesRunOnFromText() {

@@ -1078,12 +1078,16 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
             // title ("　　吐瀉門"), as is "　　治熱之劑".
             // Words of a usage ("　　水煎服", "　　湯下") or of a change to the recipe ("　　便硬者加川大黃")
             // keep a short line in the usage; "　　攻下之劑" is a title.
+            // A title may carry notes on what it holds ("　　臍突光腫　(臍汁不乾)　(附腸癰)"); "　　湯火門"
+            // names a chapter whatever its words.
             static const QRegularExpression doseOrUse(
                 QStringLiteral("[兩两錢钱分銖枚升合斤服煎下丸末湯酒水加減减]"));
-            const bool shortLine = line.indent == 2 && !wrapped && line.text.size() <= 8 &&
-                                   !line.text.contains(kSpace) && !isUsageStart(line.text);
-            if (shortLine && (line.text.endsWith(QStringLiteral("劑")) ||
-                              (last == Usage && !line.text.contains(doseOrUse)))) {
+            static const QRegularExpression titleNotes(QStringLiteral("(　\\([^()]*\\))+$"));
+            const QString title = QString(line.text).remove(titleNotes);
+            const bool shortLine = line.indent == 2 && !wrapped && title.size() <= 8 &&
+                                   !title.contains(kSpace) && !isUsageStart(title);
+            if (shortLine && (title.endsWith(QStringLiteral("劑")) || title.endsWith(QStringLiteral("門")) ||
+                              (last == Usage && !title.contains(doseOrUse)))) {
                 starts = true;
                 level = Stop;
                 if (stats)
@@ -1115,6 +1119,11 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
         } else if (line.indent >= 2) {
             starts = !(wrapped && last == Ingredients);
             level = Ingredients;
+        } else if (line.indent == 1 && last == Ingredients && file.joins(*previous) &&
+                   looksLikeIngredients(line.text) && !isUsageStart(line.text)) {
+            // "　　…巴豆(…各三分)吳茱" / "　茰(半兩…)附子(三分…)乾蝎(半兩生用)": the rest of a herb list
+            // whose line the transcription set one space in, finishing the word the full line above cut.
+            starts = false;
         } else if (last == Ingredients || last == Commentary) {
             // One space in after the ingredients: the usage, whether or not it opens with 右/上; in an
             // edition with a commentary column, the commentary until the usage begins.
