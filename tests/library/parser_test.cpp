@@ -1301,6 +1301,12 @@ private slots:
         QVERIFY(parseHeader(QStringLiteral("轆轤轉關天門冬飲子")));
         QCOMPARE(parseHeader(QStringLiteral("轆轤轉關天門冬飲子"))->name,
                  QStringLiteral("轆轤轉關天門冬飲子"));
+        // 錠子 too: "回疔錠子　治疔瘡大効" (普濟方), and the bare "保生錠子" (儒門事親).
+        const auto lozenge = parseHeader(QStringLiteral("回疔錠子　治疔瘡大効"));
+        QVERIFY(lozenge);
+        QCOMPARE(lozenge->name, QStringLiteral("回疔錠子"));
+        QCOMPARE(lozenge->clause, QStringLiteral("疔瘡大効"));
+        QCOMPARE(parseHeader(QStringLiteral("保生錠子"))->name, QStringLiteral("保生錠子"));
         // 飲 and 餅 still end a name where no 子 follows.
         QCOMPARE(parseHeader(QStringLiteral("犀角飲　治小兒蠱毒痢下血不止身體壯熱"))->name,
                  QStringLiteral("犀角飲"));

@@ -16,10 +16,10 @@ bool isSuffix(QChar c) {
     return suffixes.contains(c);
 }
 
-// 飲子, 餅子 and 丸子 are whole suffixes (涼膈飲子, 化涎餅子, 青州白丸子): the name does not end before their
-// 子.
+// 飲子, 餅子, 丸子 and 錠子 are whole suffixes (涼膈飲子, 化涎餅子, 青州白丸子, 保生錠子): the name does not
+// end before their 子.
 bool endsName(const QString& text, qsizetype at) {
-    static const QString takesZi = QStringLiteral("飲飮餅餠丸圓");
+    static const QString takesZi = QStringLiteral("飲飮餅餠丸圓錠");
     const QChar c = text[at];
     if (c == QChar(0x5B50)) // 子
         return at > 0 && takesZi.contains(text[at - 1]);
