@@ -258,6 +258,15 @@ const char* const kHerbsCarriedOneSpaceIn = R"(赤箭散(出聖/惠方)　治金
 蛇啣草散(出聖/惠方)　治金瘡中風痙内傷疼痛¶
 )";
 
+// 傷寒類方 卷二: the articles that prescribe a recipe printed after it.
+const char* const kArticlesAfterTheRecipe = R"(白頭翁湯(十八/)¶
+　白頭翁(二兩/)黄連　　黄蘖　　秦皮(各三/兩)右四味¶
+　以水七升煮取二升去滓温服一升不愈更服一升¶
+熱利下重者白頭翁湯主之(凡下重皆/屬於熱)¶
+下利欲飲水者以有熱故也白頭翁湯主之¶
+牡蠣澤瀉散(十九/)¶
+)";
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -1187,6 +1196,14 @@ private slots:
         QVERIFY(staged[0].ingredients.contains(QStringLiteral("當歸　熟地")));
         QVERIFY(staged[0].ingredients.endsWith(QStringLiteral("沒藥(各一錢)")));
         QVERIFY(staged[0].usage.endsWith(QStringLiteral("通口服")));
+    }
+
+    void indicationInTheArticlesAfter() {
+        const auto formulas = parseColumn(kArticlesAfterTheRecipe, 21);
+        QCOMPARE(formulas.size(), size_t(1));
+        QCOMPARE(formulas[0].name, QStringLiteral("白頭翁湯"));
+        QCOMPARE(formulas[0].indications, QStringLiteral("熱利下重者"));
+        QVERIFY(formulas[0].ingredients.startsWith(QStringLiteral("白頭翁(二兩)黄連")));
     }
 
     void indicationAboveTheName() {

@@ -1193,7 +1193,7 @@ QString prescribedClause(const QStringList& sentences, const QString& name, cons
             clause = clause.mid(other + 2);
         static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
         clause.remove(notes);
-        static const QString advising = QStringLiteral("宜可以用與");
+        static const QString advising = QStringLiteral("宜可以用與亦"); // "…者亦十棗湯主之"
         while (!clause.isEmpty() && advising.contains(clause.back()))
             clause.chop(1);
         if (clause.size() < 2 || clause.size() > 120 || clause.contains(kSpace))
@@ -2140,6 +2140,19 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             const QString text = marginText(block);
             if (text.endsWith(QStringLiteral("主之")))
                 prescribing << (block.afterWrap && text.size() < 16 ? sentence + text : text);
+            // "四逆湯(一)" / its recipe / "…下利清穀者四逆湯主之": a book that prints the articles after the
+            // recipe they prescribe, one after another in a paragraph.
+            const auto prescribedAfter = [&](const QString& name) {
+                const QString ending = name + QStringLiteral("主之");
+                const qsizetype at = text.indexOf(ending);
+                return at < 0 ? QString()
+                              : prescribedClause({text.left(at + ending.size())}, name, layout.knownNames);
+            };
+            if (current && current->indications.isEmpty() && currentPrescribed.isEmpty() && !current->derived)
+                currentPrescribed = prescribedAfter(current->name);
+            else if (!current && !out.empty() && !lastName.isEmpty() && out.back().name == lastName &&
+                     out.back().indications.isEmpty() && !out.back().derived)
+                lastClause = out.back().indications = prescribedAfter(lastName);
             sentence = text;
         } else {
             sentence.clear();
