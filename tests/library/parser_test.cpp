@@ -267,6 +267,30 @@ const char* const kArticlesAfterTheRecipe = R"(白頭翁湯(十八/)¶
 牡蠣澤瀉散(十九/)¶
 )";
 
+// 仁齋直指 卷八 (a paragraph edition) and 證治準繩 卷三十三: a title printed elsewhere, then the title of the
+// recipe printed here, carried on in the same paragraph or on the same line.
+const char* const kReferenceThenTitleInAParagraph = R"(　　右㕮咀每服四錢水盞半薑五片煎八分食後温服¶
+¶
+　　消風百解散(和濟方)治咳𠻳聲重身熱頭疼(方見傷風門)¶
+加減三竒湯(東垣方)治咳嗽上氣喘促胸膈不利¶
+¶
+　　枳梗　　　　陳皮　　　　甘草¶
+¶
+　　青皮　　　　人參　　　　紫蘇¶
+¶
+　　桑白皮(各五錢)　半夏(七錢)　　　杏仁(三錢)¶
+¶
+　　五味子(四錢)¶
+¶
+　　右㕮咀每六七錢入薑煎服¶
+)";
+const char* const kReferencesThenTitleOnALine = R"(滋隂地黄丸(見目/昏)　選竒湯(見頭/痛)　抵聖散　治目偏¶
+　風牽疼痛¶
+　　荆芥穗(二/兩)　芎藭　羌活(去/蘆)　楮實(麩/炒)　木賊(各/一)¶
+　　(兩/)　甘草(炙半/兩)¶
+　右為細末每服二錢食後茶清調服¶
+)";
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -1196,6 +1220,19 @@ private slots:
         QVERIFY(staged[0].ingredients.contains(QStringLiteral("當歸　熟地")));
         QVERIFY(staged[0].ingredients.endsWith(QStringLiteral("沒藥(各一錢)")));
         QVERIFY(staged[0].usage.endsWith(QStringLiteral("通口服")));
+    }
+
+    void titlesAfterAReference() {
+        const auto paragraph = parseFormulas(excerpt(kReferenceThenTitleInAParagraph));
+        QCOMPARE(paragraph.size(), size_t(1));
+        QCOMPARE(paragraph[0].name, QStringLiteral("加減三竒湯"));
+        QCOMPARE(paragraph[0].indications, QStringLiteral("咳嗽上氣喘促胸膈不利"));
+        QVERIFY(paragraph[0].ingredients.startsWith(QStringLiteral("枳梗")));
+
+        const auto line = parseColumn(kReferencesThenTitleOnALine, 21);
+        QCOMPARE(line.size(), size_t(1));
+        QCOMPARE(line[0].name, QStringLiteral("抵聖散"));
+        QCOMPARE(line[0].indications, QStringLiteral("目偏風牽疼痛"));
     }
 
     void indicationInTheArticlesAfter() {
@@ -2391,6 +2428,7 @@ private slots:
         const auto stub = parseFormulas(pointer, {}, &stats);
         QVERIFY(!named(stub, QStringLiteral("萬病解毒圓")));
         QCOMPARE(stats.stubs, 1);
+        QVERIFY(named(stub, QStringLiteral("治挑生方")));
     }
 
     void herbEntriesStopBeforeTheirPrescriptions() {

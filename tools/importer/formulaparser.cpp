@@ -65,6 +65,12 @@ bool isCrossReference(const QString& note) {
     return note.contains(reference);
 }
 
+// "…(方見傷風門)", "…(方見前)": a text that closes with a reference to a recipe printed elsewhere.
+bool endsWithReference(const QString& text) {
+    static const QRegularExpression reference(QStringLiteral("\\(方?[俱並并均]?見[^()]*\\)$"));
+    return text.contains(reference);
+}
+
 // Strips a leading treatment verb from an indications clause.
 QString stripVerb(QString clause) {
     static const QStringList verbs = {QStringLiteral("專治"), QStringLiteral("兼治"), QStringLiteral("能治"),
@@ -1057,7 +1063,11 @@ std::vector<Block> splitBlocks(const SourceFile& file, const Layout& layout, Par
                 level = Stop; // the text and its commentary between the recipes
             }
         } else if (paragraphs) {
-            starts = afterBlank || line.indent >= 2;
+            // "　　消風百解散(和濟方)治…(方見傷風門)" / "加減三竒湯(東垣方)治…": a title printed elsewhere,
+            // and the title of the recipe printed here carried on to the margin in the same paragraph.
+            starts = afterBlank || line.indent >= 2 ||
+                     (previous && endsWithReference(previous->text) && plainHeader(line.text) &&
+                      parseHeader(line.text)->verbClause);
             level = line.indent >= 1 ? Ingredients : Heading;
             if (starts && isUsageStart(line.text))
                 level = Usage;
@@ -1812,6 +1822,8 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         }
         const bool empty = record.ingredients.isEmpty() && record.usage.isEmpty() && record.body.isEmpty();
         if (empty && !currentStubNote) {
+            if (stats && endsWithReference(record.indications))
+                ++stats->stubs; // "萬病解毒圓治…(方見癰疽門)": printed elsewhere
             // A title with nothing under it: a 又方 after it has no parent to be named by.
             lastName.clear();
             lastClause.clear();
@@ -1922,6 +1934,26 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                         break;
                     }
                 }
+            }
+        }
+        // "消風百解散　治咳嗽聲重身熱頭疼(方見傷風門)加減三奇湯(東垣方)治咳嗽上氣…": the reference closes the
+        // line's first title, a recipe printed elsewhere; the recipe under the line is the next title's.
+        if (header && header->kind == HeaderKind::Named && !header->clause.isEmpty()) {
+            static const QRegularExpression reference(QStringLiteral("\\(方?[俱並并均]?見[^()]*\\)"));
+            static const QRegularExpression used(QStringLiteral("[加吞煎用以服與宜]"));
+            static const QRegularExpression referred(QStringLiteral("^[^()　]{1,10}\\([^()]*見"));
+            qsizetype after = -1;
+            for (auto it = reference.globalMatch(header->clause); it.hasNext();)
+                after = it.next().capturedEnd();
+            if (after > 0 && after < header->clause.size()) {
+                QString rest = header->clause.mid(after);
+                while (rest.startsWith(kSpace))
+                    rest.remove(0, 1);
+                if (auto inner =
+                        rest.contains(referred) ? std::nullopt : parseHeader(rest, layout.knownNames);
+                    inner && inner->kind == HeaderKind::Named && !inner->clause.isEmpty() &&
+                    inner->name.size() <= 8 && !inner->name.contains(used))
+                    header = inner;
             }
         }
         if (header && header->needsIngredients) {
