@@ -1647,6 +1647,8 @@ private slots:
         QCOMPARE(complaintOf("洗痔方"), QStringLiteral("痔"));
         QCOMPARE(complaintOf("寒瘧塗方"), QStringLiteral("寒瘧"));
         QCOMPARE(complaintOf("圍腫方"), QStringLiteral("腫"));
+        QCOMPARE(complaintOf("痜瘡二方"), QStringLiteral("痜瘡")); // 景岳全書: the count of its recipes
+        QVERIFY(complaintOf("第二方").isEmpty());                  // the second of a series
         QVERIFY(complaintOf("千金紫餺飥方").isEmpty());
         QVERIFY(complaintOf("洗眼方").isEmpty());
         // Titles that name a kind of recipe, a book, a physician or a herb say nothing of what it treats.

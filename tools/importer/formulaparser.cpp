@@ -411,6 +411,10 @@ QString complaintOfTitle(const QString& name) {
     if (name.contains(proven))
         return {};
     QString stem = name.chopped(1);
+    // "痜瘡二方", "汗斑四方": the count of recipes the title heads.
+    static const QRegularExpression count(
+        QStringLiteral("(?<=[^第一二三四五六七八九十]{2})[二三四五六七八九十]$"));
+    stem.remove(count);
     static const QRegularExpression praise(
         QStringLiteral("(經[驗騐]|通用|[立已]?[神驗騐効效良妙奇秘祕單仙])+$|^[効效][驗騐]"));
     stem.remove(praise);
