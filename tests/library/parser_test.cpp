@@ -291,6 +291,18 @@ const char* const kReferencesThenTitleOnALine = R"(滋隂地黄丸(見目/昏)�
 　右為細末每服二錢食後茶清調服¶
 )";
 
+// 證治準繩 卷二十三 and 三因方 卷四: a title, then the clause that says what the recipe treats.
+const char* const kTitleThenClause = R"(治嗽得效方　治諸嗽乆不瘥¶
+<pb:KR3e0078_WYG_023-11b>¶
+　　人參　欵冬花　白礬(枯/)佛耳草　甘草(各二/錢)¶
+　右剉碎作一服用水二鍾生薑三片棗一枚烏梅半¶
+　個煎至七分食後服¶
+)";
+const char* const kTitleThenClauseCarried = R"(治中方　治太陰傷寒手足温自利不渇腹滿時痛咽¶
+　乾其脈尺寸俱沉細¶
+　　人参　炮薑　白术　甘草　陳皮　青皮¶
+)";
+
 // A formula as the parser hands it on, for the steps that rename formulas after parsing.
 RawFormula recipe(const char* name, bool derived, const char* indications = "", const char* cited = "") {
     RawFormula formula;
@@ -1233,6 +1245,26 @@ private slots:
         QCOMPARE(line.size(), size_t(1));
         QCOMPARE(line[0].name, QStringLiteral("抵聖散"));
         QCOMPARE(line[0].indications, QStringLiteral("目偏風牽疼痛"));
+    }
+
+    void clauseAfterATitle() {
+        const auto formulas = parseColumn(kTitleThenClause, 21);
+        QCOMPARE(formulas.size(), size_t(1));
+        QCOMPARE(formulas[0].name, QStringLiteral("治嗽得效方"));
+        QCOMPARE(formulas[0].indications, QStringLiteral("諸嗽乆不瘥"));
+        QVERIFY(formulas[0].ingredients.startsWith(QStringLiteral("人參")));
+        const auto carried = parseColumn(kTitleThenClauseCarried, 21);
+        QCOMPARE(carried.size(), size_t(1));
+        QCOMPARE(carried[0].indications, QStringLiteral("太陰傷寒手足温自利不渇腹滿時痛咽乾其脈尺寸俱沉細"));
+        QCOMPARE(carried[0].ingredients, QStringLiteral("人参　炮薑　白术　甘草　陳皮　青皮"));
+        // 普濟方 卷八十五: the recipe told under the clause stays the recipe.
+        const auto told = parseColumn(R"(治鹽擦眼(出經驗/良方)　治一切眼疾¶
+　用籠蒻燒灰淋汁洗之久久可效¶
+)",
+                                      21);
+        QCOMPARE(told.size(), size_t(1));
+        QCOMPARE(told[0].indications, QStringLiteral("一切眼疾"));
+        QCOMPARE(told[0].body, QStringLiteral("用籠蒻燒灰淋汁洗之久久可效"));
     }
 
     void indicationInTheArticlesAfter() {

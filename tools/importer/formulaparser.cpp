@@ -2056,8 +2056,39 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             else if (const auto more = asBeforeAndMore.match(record.indications);
                      !lastClause.isEmpty() && more.hasMatch() && !lastClause.contains(asBeforeAndMore))
                 record.indications = lastClause + record.indications.mid(more.capturedLength());
-            if (!header->rest.isEmpty())
-                joinPart(record.body, header->rest);
+            // "治中方　治太陰傷寒手足温自利…", "治嗽得效方　治諸嗽乆不瘥": a title, then the clause that says
+            // what the recipe treats. Not a recipe told after the clause ("治一切眼疾　用笼蒻燒灰…",
+            // "…傷寒頭" / "痛凡腫毒之屬用川升麻…").
+            static const QRegularExpression told(QStringLiteral("[用以取服煎煑煮為爲末塗傅敷]"));
+            static const QRegularExpression secondClause(QStringLiteral("^[治療](?!法)[^　]{2,}$"));
+            bool titleThenClause = header->kind == HeaderKind::Unnamed &&
+                                   header->rest.contains(secondClause) && !header->rest.contains(told);
+            // A line that nearly fills the column may go on too: its notes' half-columns are not always
+            // counted cell for cell.
+            const auto goesOn = [&](const SourceLine& line) {
+                return file.wraps(line) || line.width + 2 >= file.fullWidth;
+            };
+            size_t bodyFrom = 1; // the first line under the header that is not the clause carried on
+            for (size_t k = 1; titleThenClause && goesOn(*block.lines[k - 1]); ++k) {
+                if (k == block.lines.size()) {
+                    titleThenClause = false; // carried on past what the header holds
+                    break;
+                }
+                const QString& text = block.lines[k]->text;
+                if (looksLikeIngredients(text) || isHerbList(text))
+                    break;
+                titleThenClause = !text.contains(told);
+                bodyFrom = k + 1;
+            }
+            if (titleThenClause) {
+                record.indications = stripVerb(header->rest);
+                for (size_t k = 1; k < bodyFrom; ++k)
+                    appendWrapped(record.indications, block.lines[k]->text);
+            } else {
+                bodyFrom = 1;
+                if (!header->rest.isEmpty())
+                    joinPart(record.body, header->rest);
+            }
             if (!header->herbs.isEmpty())
                 record.ingredients = closeTableCells(header->herbs);
             pendingIsClause = header->kind == HeaderKind::Named && !header->nameEndsTitle;
@@ -2069,7 +2100,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             QStringList
                 heldLines; // continuation lines before the ingredients: the clause, or herbs without doses
             std::vector<bool> heldWrapped;
-            for (size_t k = 1; k < block.lines.size(); ++k) {
+            for (size_t k = bodyFrom; k < block.lines.size(); ++k) {
                 if (runOn && block.lines[k]->indent == 0)
                     continue; // part of the title
                 const QString& line = block.lines[k]->text;
