@@ -2082,8 +2082,10 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
             }
             if (titleThenClause) {
                 record.indications = stripVerb(header->rest);
-                for (size_t k = 1; k < bodyFrom; ++k)
-                    appendWrapped(record.indications, block.lines[k]->text);
+                for (size_t k = 1; k < bodyFrom; ++k) {
+                    if (!(runOn && block.lines[k]->indent == 0)) // a margin line is part of the title read
+                        appendWrapped(record.indications, block.lines[k]->text);
+                }
             } else {
                 bodyFrom = 1;
                 if (!header->rest.isEmpty())
