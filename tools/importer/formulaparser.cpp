@@ -2057,7 +2057,7 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
                      !lastClause.isEmpty() && more.hasMatch() && !lastClause.contains(asBeforeAndMore))
                 record.indications = lastClause + record.indications.mid(more.capturedLength());
             // "治中方　治太陰傷寒手足温自利…", "治嗽得效方　治諸嗽乆不瘥": a title, then the clause that says
-            // what the recipe treats. Not a recipe told after the clause ("治一切眼疾　用笼蒻燒灰…",
+            // what the recipe treats. Not a recipe told after the clause ("治一切眼疾　用籠蒻燒灰…",
             // "…傷寒頭" / "痛凡腫毒之屬用川升麻…").
             static const QRegularExpression told(QStringLiteral("[用以取服煎煑煮為爲末塗傅敷]"));
             static const QRegularExpression secondClause(QStringLiteral("^[治療](?!法)[^　]{2,}$"));
