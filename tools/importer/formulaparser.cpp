@@ -65,10 +65,19 @@ bool isCrossReference(const QString& note) {
     return note.contains(reference);
 }
 
-// "…(方見傷風門)", "…(方見前)": a text that closes with a reference to a recipe printed elsewhere.
+// "…(方見傷風門)…", "…(方俱見前)…": where the last note that refers to a recipe printed elsewhere ends, or
+// -1.
+qsizetype afterLastReference(const QString& text) {
+    static const QRegularExpression reference(QStringLiteral("\\(方?[俱並并均]?見[^()]*\\)"));
+    qsizetype after = -1;
+    for (auto it = reference.globalMatch(text); it.hasNext();)
+        after = it.next().capturedEnd();
+    return after;
+}
+
+// "…(方見傷風門)", "…(方見前)": a text that closes with such a reference.
 bool endsWithReference(const QString& text) {
-    static const QRegularExpression reference(QStringLiteral("\\(方?[俱並并均]?見[^()]*\\)$"));
-    return text.contains(reference);
+    return !text.isEmpty() && afterLastReference(text) == text.size();
 }
 
 // Strips a leading treatment verb from an indications clause.
@@ -464,6 +473,21 @@ QString complaintOfTitle(const QString& name) {
     return stem;
 }
 
+// "羌活勝風湯(見外障)川芎行經散　治…": the words after a cross-reference, where they are the title of the
+// recipe printed here. Not another reference ("附子理中湯(方見寒類)…"), nor words of a usage
+// ("加縮砂…煎吞青木香圓").
+std::optional<Header> titleAfterReference(const QString& rest, const QSet<QString>* knownNames) {
+    static const QRegularExpression used(QStringLiteral("[加吞煎用以服與宜]"));
+    static const QRegularExpression referred(QStringLiteral("^[^()　]{1,10}\\([^()]*見"));
+    if (rest.contains(referred))
+        return std::nullopt;
+    auto inner = parseHeader(rest, knownNames);
+    if (inner && inner->kind == HeaderKind::Named && !inner->clause.isEmpty() && inner->name.size() <= 8 &&
+        !inner->name.contains(used))
+        return inner;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<Header> parseHeader(const QString& text, const QSet<QString>* knownNames) {
@@ -770,16 +794,8 @@ std::optional<Header> parseHeader(const QString& text, const QSet<QString>* know
             candidate.cited = leadingCited.isEmpty() ? citedFrom(notes, false) : leadingCited;
             candidate.clause = rest;
             candidate.needsIngredients = true;
-            // "羌活勝風湯(見外障)川芎行經散　治…": a cross-reference, then the title of the recipe printed
-            // here.
             if (std::any_of(notes.begin(), notes.end(), isCrossReference)) {
-                // Not another reference ("附子理中湯(方見寒類)…"), nor words of a usage
-                // ("加縮砂…煎吞青木香圓").
-                static const QRegularExpression used(QStringLiteral("[加吞煎用以服與宜]"));
-                static const QRegularExpression referred(QStringLiteral("^[^()　]{1,10}\\([^()]*見"));
-                if (auto inner = rest.contains(referred) ? std::nullopt : parseHeader(rest, knownNames);
-                    inner && inner->kind == HeaderKind::Named && !inner->clause.isEmpty() &&
-                    inner->name.size() <= 8 && !inner->name.contains(used))
+                if (auto inner = titleAfterReference(rest, knownNames))
                     return inner;
             }
             if (rest == QStringLiteral("藥")) { // "神僊膏藥": the plaster's name, not what it treats
@@ -1943,20 +1959,12 @@ std::vector<RawFormula> parseFormulas(const SourceFile& source, const Layout& la
         // "消風百解散　治咳嗽聲重身熱頭疼(方見傷風門)加減三奇湯(東垣方)治咳嗽上氣…": the reference closes the
         // line's first title, a recipe printed elsewhere; the recipe under the line is the next title's.
         if (header && header->kind == HeaderKind::Named && !header->clause.isEmpty()) {
-            static const QRegularExpression reference(QStringLiteral("\\(方?[俱並并均]?見[^()]*\\)"));
-            static const QRegularExpression used(QStringLiteral("[加吞煎用以服與宜]"));
-            static const QRegularExpression referred(QStringLiteral("^[^()　]{1,10}\\([^()]*見"));
-            qsizetype after = -1;
-            for (auto it = reference.globalMatch(header->clause); it.hasNext();)
-                after = it.next().capturedEnd();
-            if (after > 0 && after < header->clause.size()) {
+            if (const qsizetype after = afterLastReference(header->clause);
+                after > 0 && after < header->clause.size()) {
                 QString rest = header->clause.mid(after);
                 while (rest.startsWith(kSpace))
                     rest.remove(0, 1);
-                if (auto inner =
-                        rest.contains(referred) ? std::nullopt : parseHeader(rest, layout.knownNames);
-                    inner && inner->kind == HeaderKind::Named && !inner->clause.isEmpty() &&
-                    inner->name.size() <= 8 && !inner->name.contains(used))
+                if (auto inner = titleAfterReference(rest, layout.knownNames))
                     header = inner;
             }
         }
