@@ -1008,9 +1008,8 @@ std::vector<std::pair<int, QString>> sectionTitles(const SourceFile& file) {
             continue;
         // Under a recipe's name ("雞屎白散方" / "　雞屎白") the line is its herb. A title follows a note, a
         // part's title ("内癰部") or a reference to a recipe printed elsewhere ("萬靈丹(見腫瘍門)").
-        static const QRegularExpression recipeName(QStringLiteral("[方湯散丸圓飲飮膏丹煎酒]$"));
         if (k > 0 && lines[k - 1]->indent == 0 && !lines[k - 1]->text.contains(QStringLiteral("見")) &&
-            lines[k - 1]->text.contains(recipeName))
+            isSuffix(lines[k - 1]->text.back()))
             continue;
         size_t verse = k + 1;
         while (verse < lines.size() && verse <= k + 4 && lines[verse]->indent >= 2 &&
